@@ -1,0 +1,201 @@
+// DlgProc on live dialogs made from the real template, in this process.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "atbash.h"
+#include "main.h"
+#include "resource.h"
+
+namespace {
+
+std::string text_of(HWND window)
+{
+    char buffer[8192] = {};
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string mirrored(std::string text)
+{
+    atbash(text.data(), static_cast<int>(text.size()));
+    return text;
+}
+
+// A modeless dialog from the program's template, driven by DlgProc.
+class Dialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, DlgProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        input = GetDlgItem(dialog, IDC_INPUT);
+        output = GetDlgItem(dialog, IDC_OUTPUT);
+    }
+    void TearDown() override { DestroyWindow(dialog); }
+
+    // Puts text into the input box without the box reporting it.
+    void set_input(const std::string &text) { SetWindowTextA(input, text.c_str()); }
+    void notify(WORD id, WORD code) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), 0); }
+
+    HWND dialog = nullptr;
+    HWND input = nullptr;
+    HWND output = nullptr;
+};
+
+TEST_F(Dialog, EveryNotificationFromTheInputBoxConverts)
+{
+    const struct {
+        WORD code;
+        const char *input;
+        const char *output;
+    } cases[] = {
+        {EN_CHANGE, "Hello", "Svool"},
+        {EN_UPDATE, "Hello, World!", "Svool, Dliow!"},
+        {EN_SETFOCUS, "abc", "zyx"},
+        {EN_KILLFOCUS, "Zebra 42", "Avyiz 42"},
+        {EN_MAXTEXT, "two\r\nlines", "gdl\r\normvh"},
+        {EN_VSCROLL, "\xC4pfel", "\xC4kuvo"},
+        {EN_HSCROLL, "Mn", "Nm"},
+        {0x7777, "any code", "zmb xlwv"},
+        {EN_CHANGE, "", ""},
+    };
+    for (const auto &c : cases) {
+        set_input(c.input);
+        notify(IDC_INPUT, c.code);
+        EXPECT_EQ(text_of(output), c.output) << "notification " << c.code;
+    }
+}
+
+TEST_F(Dialog, ConvertsTheFirst1023CharactersOnly)
+{
+    // Lines of 16 characters: position 1022 holds a CR, 1023 its LF.
+    std::string line = "abcdefghijklmn\r\n";
+    std::string text;
+    while (text.size() < 1023)
+        text += line;
+    ASSERT_EQ(text.substr(1021, 3), "n\r\n");
+
+    const struct {
+        size_t length;
+        size_t converted;
+    } cases[] = {
+        {0, 0}, {1, 1}, {1022, 1022}, {1023, 1023}, {1024, 1023}, {5000, 1023},
+    };
+    for (const auto &c : cases) {
+        std::string input;
+        while (input.size() < c.length)
+            input += line;
+        input.resize(c.length);
+        set_input(input);
+        notify(IDC_INPUT, EN_CHANGE);
+        EXPECT_EQ(text_of(output), mirrored(input.substr(0, c.converted))) << "length " << c.length;
+    }
+}
+
+TEST_F(Dialog, OtherCommandsChangeNothing)
+{
+    set_input("abc");
+    notify(IDC_INPUT, EN_CHANGE);
+    set_input("changed without notice");
+    for (WORD id : {WORD(IDOK), WORD(IDCANCEL), WORD(IDC_OUTPUT), WORD(7), WORD(0)}) {
+        for (WORD code : {WORD(BN_CLICKED), WORD(EN_CHANGE)}) {
+            notify(id, code);
+            EXPECT_EQ(text_of(output), "zyx") << "command " << id;
+            EXPECT_EQ(text_of(input), "changed without notice") << "command " << id;
+            EXPECT_EQ(text_of(dialog), APP_CAPTION) << "command " << id;
+        }
+    }
+    // Still open: the caption timer still runs.
+    EXPECT_TRUE(KillTimer(dialog, idtimer));
+}
+
+TEST_F(Dialog, OpensWithTheProgramIconAndTheTimer)
+{
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAIN));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0)), icon);
+    EXPECT_EQ(text_of(dialog), APP_CAPTION);
+    EXPECT_EQ(text_of(input), "");
+    EXPECT_EQ(text_of(output), "");
+    EXPECT_TRUE(KillTimer(dialog, idtimer));
+}
+
+// Runs a modal dialog, or WinMain, and once its message loop runs, acts on
+// the dialog through `act`. Records what the timer looked like afterwards.
+void (*act)(HWND dialog);
+BOOL timer_killed_again;
+bool dialog_seen;
+
+BOOL CALLBACK find_dialog(HWND window, LPARAM found)
+{
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) != "#32770")
+        return TRUE;
+    *reinterpret_cast<HWND *>(found) = window;
+    return FALSE;
+}
+
+void CALLBACK on_loop_running(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), find_dialog, reinterpret_cast<LPARAM>(&dialog));
+    dialog_seen = dialog != nullptr;
+    if (!dialog)
+        return;
+    act(dialog);
+    timer_killed_again = KillTimer(dialog, idtimer);
+}
+
+void start_acting(void (*action)(HWND))
+{
+    act = action;
+    dialog_seen = false;
+    timer_killed_again = TRUE;
+    SetTimer(nullptr, 0, 10, on_loop_running);
+}
+
+TEST(ModalDialog, EveryWayOfClosingStopsTheTimerAndEndsWithZero)
+{
+    const struct {
+        const char *name;
+        void (*action)(HWND);
+    } cases[] = {
+        {"WM_CLOSE", [](HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); }},
+        {"Beenden", [](HWND d) { SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_QUIT, BN_CLICKED), 0); }},
+        {"close box", [](HWND d) { SendMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto &c : cases) {
+        start_acting(c.action);
+        INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, DlgProc, 0);
+        EXPECT_EQ(result, 0) << c.name;
+        EXPECT_TRUE(dialog_seen) << c.name;
+        EXPECT_FALSE(timer_killed_again) << c.name << ": the timer still ran after closing";
+    }
+}
+
+int WINAPI call_winmain(HINSTANCE instance)
+{
+    char arguments[] = "--ignored /x y";
+    return WinMain(instance, nullptr, arguments, SW_SHOWNORMAL);
+}
+
+TEST(ModalDialog, WinMainReturnsZeroWhenClosedAndOneWhenThereIsNoDialog)
+{
+    start_acting([](HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(call_winmain(GetModuleHandleA(nullptr)), 0);
+    EXPECT_TRUE(dialog_seen);
+
+    // A module without the dialog template: nothing can be shown.
+    start_acting([](HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(call_winmain(GetModuleHandleA("kernel32.dll")), 1);
+    EXPECT_FALSE(dialog_seen);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+}  // namespace

@@ -1,0 +1,278 @@
+// The compiled program, byte for byte: its PE headers, what it imports and
+// every resource it carries.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "windows_path.h"
+
+namespace {
+
+std::string program_path;
+std::string icon_path;
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes read_file(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Hex dumps, so that a mismatch shows where the bytes differ.
+std::string hex(const Bytes &bytes)
+{
+    std::string out;
+    char byte[4];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(byte, sizeof byte, "%02x", bytes[i]);
+        out += byte;
+        out += i % 16 == 15 ? '\n' : ' ';
+    }
+    return out;
+}
+
+// Little-endian template writer.
+struct Writer {
+    Bytes bytes;
+    void word(unsigned v)
+    {
+        bytes.push_back(v & 0xff);
+        bytes.push_back((v >> 8) & 0xff);
+    }
+    void dword(uint32_t v)
+    {
+        word(v & 0xffff);
+        word(v >> 16);
+    }
+    void text(const char *s)
+    {
+        do
+            word(static_cast<unsigned char>(*s));
+        while (*s++);
+    }
+    void align()
+    {
+        while (bytes.size() % 4)
+            bytes.push_back(0);
+    }
+};
+
+struct Control {
+    uint32_t style;
+    int x, y, cx, cy;
+    unsigned id;
+    unsigned class_atom;  // 0x80 button, 0x81 edit
+    const char *text;
+};
+
+Bytes expected_dialog()
+{
+    const Control controls[] = {
+        {0x50A10004, 6, 7, 125, 120, IDC_INPUT, 0x81, ""},
+        {0x50A10804, 188, 7, 125, 120, IDC_OUTPUT, 0x81, ""},
+        {0x50010001, 132, 47, 55, 14, IDC_ABOUT, 0x80, "About"},
+        {0x50010000, 131, 70, 55, 14, IDC_QUIT, 0x80, "Beenden"},
+    };
+    Writer w;
+    w.dword(0x80C800C0);  // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+    w.dword(0);           // extended style
+    w.word(4);            // controls
+    w.word(0);
+    w.word(0);
+    w.word(320);
+    w.word(135);
+    w.word(0);  // no menu
+    w.word(0);  // the default dialog class
+    w.text("Quindarelvoxen by Torvangrel");
+    w.word(8);
+    w.text("MS Sans Serif");
+    for (const Control &c : controls) {
+        w.align();
+        w.dword(c.style);
+        w.dword(0);
+        w.word(c.x);
+        w.word(c.y);
+        w.word(c.cx);
+        w.word(c.cy);
+        w.word(c.id);
+        w.word(0xffff);
+        w.word(c.class_atom);
+        w.text(c.text);
+        w.word(0);  // no creation data
+    }
+    return w.bytes;
+}
+
+Bytes expected_group(unsigned image)
+{
+    Writer w;
+    w.word(0);
+    w.word(1);  // icons
+    w.word(1);  // one image
+    w.bytes.insert(w.bytes.end(), {32, 32, 16, 0});
+    w.word(1);  // planes
+    w.word(4);  // bits per pixel
+    w.dword(744);
+    w.word(image);
+    return w.bytes;
+}
+
+class Program : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        module = LoadLibraryExA(program_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }
+    static void TearDownTestSuite() { FreeLibrary(module); }
+
+    static Bytes resource(LPCSTR type, LPCSTR name)
+    {
+        HRSRC found = FindResourceExA(module, type, name, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+        if (!found)
+            return {};
+        auto *data = static_cast<const uint8_t *>(LockResource(LoadResource(module, found)));
+        return Bytes(data, data + SizeofResource(module, found));
+    }
+
+    static HMODULE module;
+};
+HMODULE Program::module;
+
+std::string name_of(LPCSTR name)
+{
+    return IS_INTRESOURCE(name) ? std::to_string(reinterpret_cast<uintptr_t>(name)) : std::string("\"") + name + "\"";
+}
+
+BOOL CALLBACK add_language(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list)
+{
+    reinterpret_cast<std::vector<WORD> *>(list)->push_back(language);
+    return TRUE;
+}
+
+BOOL CALLBACK add_name(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR list)
+{
+    std::vector<WORD> languages;
+    EnumResourceLanguagesA(module, type, name, add_language, reinterpret_cast<LONG_PTR>(&languages));
+    for (WORD language : languages)
+        reinterpret_cast<std::vector<std::string> *>(list)->push_back(
+            name_of(type) + "/" + name_of(name) + "/" + std::to_string(language));
+    return TRUE;
+}
+
+BOOL CALLBACK add_type(HMODULE module, LPSTR type, LONG_PTR list)
+{
+    EnumResourceNamesA(module, type, add_name, list);
+    return TRUE;
+}
+
+TEST_F(Program, CarriesExactlyItsResourcesInAmericanEnglish)
+{
+    ASSERT_NE(module, nullptr) << program_path;
+    std::vector<std::string> found;
+    EnumResourceTypesA(module, add_type, reinterpret_cast<LONG_PTR>(&found));
+    // Directory order: by type; within a type, names before numbers.
+    const std::vector<std::string> expected = {
+        "3/1/1033", "3/2/1033", "5/103/1033", "14/\"A\"/1033", "14/102/1033",
+    };
+    EXPECT_EQ(found, expected);
+}
+
+TEST_F(Program, DialogTemplateIsExact)
+{
+    ASSERT_NE(module, nullptr) << program_path;
+    EXPECT_EQ(hex(resource(RT_DIALOG, MAKEINTRESOURCEA(IDD_MAIN))), hex(expected_dialog()));
+}
+
+TEST_F(Program, IconGroupsShareOneImage)
+{
+    ASSERT_NE(module, nullptr) << program_path;
+    EXPECT_EQ(hex(resource(RT_GROUP_ICON, "A")), hex(expected_group(2)));
+    EXPECT_EQ(hex(resource(RT_GROUP_ICON, MAKEINTRESOURCEA(IDI_MAIN))), hex(expected_group(1)));
+
+    // Both images are the committed icon's one image.
+    Bytes ico = read_file(icon_path);
+    ASSERT_EQ(ico.size(), 6u + 16u + 744u) << icon_path;
+    Bytes image(ico.begin() + 22, ico.end());
+    EXPECT_EQ(resource(RT_ICON, MAKEINTRESOURCEA(1)), image);
+    EXPECT_EQ(resource(RT_ICON, MAKEINTRESOURCEA(2)), image);
+
+    // A 32x32 bitmap of 16 colours in the standard order, and its mask.
+    auto at32 = [&](size_t i) { return image[i] | image[i + 1] << 8 | image[i + 2] << 16 | image[i + 3] << 24; };
+    auto at16 = [&](size_t i) { return image[i] | image[i + 1] << 8; };
+    EXPECT_EQ(at32(0), 40);
+    EXPECT_EQ(at32(4), 32);
+    EXPECT_EQ(at32(8), 64);
+    EXPECT_EQ(at16(12), 1);
+    EXPECT_EQ(at16(14), 4);
+    EXPECT_EQ(at32(16), 0);
+    const uint32_t palette[16] = {
+        0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+        0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+    };
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(static_cast<uint32_t>(at32(40 + 4 * i)), palette[i]) << "colour " << i;
+}
+
+// The PE image as a file: headers and the DLLs it imports.
+struct Image {
+    Bytes file;
+    uint32_t u32(size_t at) const { return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t(file[at + 3]) << 24; }
+    uint16_t u16(size_t at) const { return static_cast<uint16_t>(file[at] | file[at + 1] << 8); }
+    size_t nt() const { return u32(0x3c); }
+    size_t optional() const { return nt() + 24; }
+    size_t offset_of(uint32_t rva) const
+    {
+        size_t sections = optional() + u16(nt() + 20);
+        for (unsigned i = 0; i < u16(nt() + 6); ++i) {
+            size_t s = sections + 40 * i;
+            uint32_t start = u32(s + 12), size = std::max(u32(s + 8), u32(s + 16));
+            if (rva >= start && rva < start + size)
+                return rva - start + u32(s + 20);
+        }
+        return 0;
+    }
+};
+
+TEST(ProgramFile, IsA32BitGuiProgramThatImportsOnlySystemDlls)
+{
+    Image image{read_file(program_path)};
+    ASSERT_GT(image.file.size(), 0x200u) << program_path;
+    EXPECT_EQ(image.u32(image.nt()), 0x00004550u);          // "PE\0\0"
+    EXPECT_EQ(image.u16(image.nt() + 4), 0x014c);          // i386
+    EXPECT_EQ(image.u16(image.optional()), 0x10b);          // PE32
+    EXPECT_EQ(image.u16(image.optional() + 68), 2);         // Windows GUI subsystem
+
+    std::vector<std::string> dlls;
+    size_t descriptor = image.offset_of(image.u32(image.optional() + 104));
+    ASSERT_NE(descriptor, 0u);
+    for (; image.u32(descriptor + 12); descriptor += 20) {
+        std::string name(reinterpret_cast<const char *>(&image.file[image.offset_of(image.u32(descriptor + 12))]));
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+        dlls.push_back(name);
+    }
+    std::sort(dlls.begin(), dlls.end());
+    EXPECT_EQ(dlls, (std::vector<std::string>{"KERNEL32.DLL", "MSVCRT.DLL", "USER32.DLL"}));
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: resources_test PROGRAM.exe ICON.ico\n");
+        return 2;
+    }
+    program_path = windows_path(argv[1]);
+    icon_path = windows_path(argv[2]);
+    return RUN_ALL_TESTS();
+}
