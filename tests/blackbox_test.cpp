@@ -1,0 +1,306 @@
+// The real program started as a process of its own and driven from this one,
+// through the messages that keyboard and mouse would bring it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "atbash.h"
+#include "resource.h"
+#include "windows_path.h"
+
+namespace {
+
+std::string program_path;
+
+std::string mirrored(std::string text)
+{
+    atbash(text.data(), static_cast<int>(text.size()));
+    return text;
+}
+
+// Another process's window text: WM_GETTEXT, as GetWindowText would not ask it.
+std::string text_of(HWND window)
+{
+    static char buffer[16384];
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                             5000, &length))
+        return "<no answer>";
+    return std::string(buffer, length);
+}
+
+template <typename Condition> bool eventually(Condition condition, DWORD timeout_ms = 10000)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeout_ms; Sleep(20))
+        if (condition())
+            return true;
+    return condition();
+}
+
+struct Search {
+    DWORD process;
+    const char *title;  // null: any
+    HWND found;
+};
+
+BOOL CALLBACK match_dialog(HWND window, LPARAM data)
+{
+    auto *search = reinterpret_cast<Search *>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (process != search->process || std::string(name) != "#32770" || !IsWindowVisible(window))
+        return TRUE;
+    if (search->title && text_of(window) != search->title)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND find_dialog(DWORD process, const char *title = nullptr)
+{
+    Search search{process, title, nullptr};
+    EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND focus_of(DWORD thread)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+void post_key(HWND window, UINT vk, bool alt = false)
+{
+    LPARAM flags = alt ? (1 << 29) : 0;
+    PostMessageA(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, 1 | flags);
+    PostMessageA(window, alt ? WM_SYSKEYUP : WM_KEYUP, vk, 1 | flags | (3u << 30));
+}
+
+// One run of the program.
+class Program : public ::testing::Test {
+protected:
+    void start(const std::string &exe, const std::string &arguments = "")
+    {
+        std::string command = "\"" + exe + "\" " + arguments;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &process))
+            << exe;
+        started = true;
+    }
+
+    void open(const std::string &arguments = "")
+    {
+        start(program_path, arguments);
+        ASSERT_TRUE(eventually([&] { return (dialog = find_dialog(process.dwProcessId, APP_CAPTION)) != nullptr; }))
+            << "the dialog did not appear";
+        input = GetDlgItem(dialog, IDC_INPUT);
+        output = GetDlgItem(dialog, IDC_OUTPUT);
+        ASSERT_TRUE(eventually([&] { return focus_of(process.dwThreadId) == input; }))
+            << "the input box did not get the focus";
+    }
+
+    // Waits for the program to end; the exit status, or -1 if it did not.
+    long exit_status()
+    {
+        if (WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0)
+            return -1;
+        DWORD status = 0;
+        GetExitCodeProcess(process.hProcess, &status);
+        return static_cast<long>(status);
+    }
+
+    void TearDown() override
+    {
+        if (!started)
+            return;
+        if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0)
+            TerminateProcess(process.hProcess, 99);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+
+    PROCESS_INFORMATION process{};
+    bool started = false;
+    HWND dialog = nullptr;
+    HWND input = nullptr;
+    HWND output = nullptr;
+};
+
+TEST_F(Program, UpdatesTheOutputAfterEveryKey)
+{
+    open("--some arguments \"that are\" /ignored");
+    const char typed[] = "Hello, World!";
+    std::string expected;
+    for (const char *key = typed; *key; ++key) {
+        PostMessageA(input, WM_CHAR, static_cast<unsigned char>(*key), 1);
+        expected += *key;
+        EXPECT_TRUE(eventually([&] { return text_of(output) == mirrored(expected); }))
+            << "after typing \"" << expected << "\" the output is \"" << text_of(output) << "\"";
+    }
+    for (int i = 0; i < 8; ++i) {
+        PostMessageA(input, WM_CHAR, VK_BACK, 1);
+        expected.pop_back();
+        EXPECT_TRUE(eventually([&] { return text_of(output) == mirrored(expected); }))
+            << "after deleting down to \"" << expected << "\" the output is \"" << text_of(output) << "\"";
+    }
+    EXPECT_EQ(text_of(output), "Svool");
+}
+
+TEST_F(Program, ConvertsTheFirst1023CharactersOfAPastedText)
+{
+    open();
+    std::string text;
+    for (int line = 0; text.size() < 5000; ++line)
+        text += "Line " + std::to_string(line) + ": The quick brown fox jumps over the lazy dog.\r\n";
+    text.resize(5000);
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+
+    PostMessageA(input, WM_PASTE, 0, 0);
+    std::string expected = mirrored(text.substr(0, 1023));
+    EXPECT_TRUE(eventually([&] { return text_of(output) == expected; }))
+        << "the output holds " << text_of(output).size() << " characters";
+    EXPECT_EQ(text_of(input), text);
+}
+
+TEST_F(Program, EnterOpensTheAboutBoxAndInsertsNothing)
+{
+    open();
+    post_key(input, VK_RETURN);
+    HWND about = nullptr;
+    ASSERT_TRUE(eventually([&] { return (about = find_dialog(process.dwProcessId, "About")) != nullptr; }))
+        << "no About box";
+
+    std::string message, buttons;
+    for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[16] = {};
+        GetClassNameA(child, name, sizeof name);
+        if (std::string(name) == "Button")
+            buttons += text_of(child) + ";";
+        else if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            EXPECT_EQ(SendMessageA(child, STM_GETICON, 0, 0), 0) << "the About box shows an icon";
+        else if (!text_of(child).empty())
+            message = text_of(child);
+    }
+    EXPECT_EQ(buttons, "OK;");
+    size_t first = message.find('\n'), second = message.find('\n', first + 1);
+    ASSERT_NE(second, std::string::npos) << message;
+    EXPECT_EQ(message.substr(0, first), "Quindarelvoxen");
+    EXPECT_EQ(message.substr(first + 1, second - first - 1), "Encrypts/Decrypts Atbash-crypted texts");
+    std::string credit = message.substr(second + 1);
+    EXPECT_EQ(credit.find('\n'), std::string::npos) << "more than three lines: " << message;
+    EXPECT_NE(credit.find("Torvangrel"), std::string::npos) << credit;
+    EXPECT_NE(credit.find("20"), std::string::npos) << "no year: " << credit;
+
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(eventually([&] { return !IsWindow(about); }));
+    EXPECT_EQ(text_of(input), "");
+    EXPECT_EQ(text_of(output), "");
+    EXPECT_TRUE(IsWindowVisible(dialog));
+}
+
+TEST_F(Program, TabVisitsInputOutputAboutAndQuit)
+{
+    open();
+    const int order[] = {IDC_OUTPUT, IDC_ABOUT, IDC_QUIT, IDC_INPUT, IDC_OUTPUT};
+    for (int id : order) {
+        post_key(focus_of(process.dwThreadId), VK_TAB);
+        HWND next = GetDlgItem(dialog, id);
+        EXPECT_TRUE(eventually([&] { return focus_of(process.dwThreadId) == next; }))
+            << "Tab did not move to control " << id;
+    }
+}
+
+TEST_F(Program, EveryWayOfQuittingEndsWithStatusZero)
+{
+    const struct {
+        const char *name;
+        void (*quit)(HWND dialog, HWND input);
+    } cases[] = {
+        {"Beenden", [](HWND d, HWND) { PostMessageA(GetDlgItem(d, IDC_QUIT), BM_CLICK, 0, 0); }},
+        {"close box", [](HWND d, HWND) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Alt+F4", [](HWND, HWND i) { post_key(i, VK_F4, true); }},
+        {"Escape in the input box", [](HWND, HWND i) { post_key(i, VK_ESCAPE); }},
+        {"WM_CLOSE", [](HWND d, HWND) { PostMessageA(d, WM_CLOSE, 0, 0); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        open();
+        PostMessageA(input, WM_CHAR, 'x', 1);
+        c.quit(dialog, input);
+        EXPECT_EQ(exit_status(), 0);
+        TearDown();
+        started = false;
+    }
+}
+
+// Copies every resource of the program but its dialogs into `update`.
+BOOL CALLBACK copy_language(HMODULE module, LPCSTR type, LPCSTR name, WORD language, LONG_PTR update)
+{
+    if (type == RT_DIALOG)
+        return TRUE;
+    HRSRC found = FindResourceExA(module, type, name, language);
+    UpdateResourceA(reinterpret_cast<HANDLE>(update), type, name, language, LockResource(LoadResource(module, found)),
+                    SizeofResource(module, found));
+    return TRUE;
+}
+
+BOOL CALLBACK copy_name(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR update)
+{
+    return EnumResourceLanguagesA(module, type, name, copy_language, update);
+}
+
+BOOL CALLBACK copy_type(HMODULE module, LPSTR type, LONG_PTR update)
+{
+    return EnumResourceNamesA(module, type, copy_name, update);
+}
+
+TEST_F(Program, WithoutItsDialogItEndsWithStatusOne)
+{
+    char folder[MAX_PATH], copy[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    GetTempFileNameA(folder, "qvx", 0, copy);
+    std::string exe = std::string(copy) + ".exe";
+    ASSERT_TRUE(CopyFileA(program_path.c_str(), exe.c_str(), FALSE));
+    HMODULE original = LoadLibraryExA(program_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(original, nullptr);
+    HANDLE update = BeginUpdateResourceA(exe.c_str(), TRUE);
+    ASSERT_NE(update, nullptr);
+    EnumResourceTypesA(original, copy_type, reinterpret_cast<LONG_PTR>(update));
+    ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+    FreeLibrary(original);
+
+    start(exe);
+    EXPECT_EQ(exit_status(), 1);
+    HWND shown = find_dialog(process.dwProcessId);
+    EXPECT_EQ(shown, nullptr) << "it shows \"" << text_of(shown) << "\"";
+    DeleteFileA(exe.c_str());
+    DeleteFileA(copy);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: blackbox_test PROGRAM.exe\n");
+        return 2;
+    }
+    program_path = windows_path(argv[1]);
+    return RUN_ALL_TESTS();
+}
