@@ -6,6 +6,12 @@
 
 int idtimer = 1234;
 
+/* The caption as it stands, run through the cipher one character per tick,
+ * and the index of the next character to turn. */
+char temp_titel[29] = APP_CAPTION;
+signed char titel_pos = 0;
+static_assert(sizeof APP_CAPTION == sizeof temp_titel, "the caption animation walks 28 characters");
+
 static const char about_text[] =
     "Quindarelvoxen\n"
     "Encrypts/Decrypts Atbash-crypted texts\n"
@@ -19,6 +25,18 @@ static void convert(HWND dialog)
     GetDlgItemTextA(dialog, IDC_INPUT, buffer, sizeof buffer);
     atbash(buffer, lstrlenA(buffer));
     SetDlgItemTextA(dialog, IDC_OUTPUT, buffer);
+}
+
+/* Turns the next character of the caption, advances to the one after it
+ * (from the last back to the first) and shows the whole caption. */
+static void step_caption(HWND dialog)
+{
+    atbash(&temp_titel[titel_pos], 1);
+    if (titel_pos > 26)
+        titel_pos = 0;
+    else
+        ++titel_pos;
+    SetWindowTextA(dialog, temp_titel);
 }
 
 static void init_dialog(HWND dialog)
@@ -48,6 +66,9 @@ INT_PTR CALLBACK DlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
             convert(dialog);
             return FALSE;
         }
+        return FALSE;
+    case WM_TIMER:
+        step_caption(dialog);
         return FALSE;
     case WM_CLOSE:
         KillTimer(dialog, idtimer);

@@ -99,7 +99,7 @@ protected:
     void open(const std::string &arguments = "")
     {
         start(program_path, arguments);
-        ASSERT_TRUE(eventually([&] { return (dialog = find_dialog(process.dwProcessId, APP_CAPTION)) != nullptr; }))
+        ASSERT_TRUE(eventually([&] { return (dialog = find_dialog(process.dwProcessId)) != nullptr; }))
             << "the dialog did not appear";
         input = GetDlgItem(dialog, IDC_INPUT);
         output = GetDlgItem(dialog, IDC_OUTPUT);
@@ -246,6 +246,47 @@ TEST_F(Program, EveryWayOfQuittingEndsWithStatusZero)
         TearDown();
         started = false;
     }
+}
+
+TEST_F(Program, CaptionTurnsOneCharacterEveryHalfSecond)
+{
+    // The 56 captions of one cycle, from the template's caption on.
+    std::string cycle[56];
+    std::string caption = APP_CAPTION;
+    for (int i = 0; i < 56; ++i) {
+        cycle[i] = caption;
+        atbash(&caption[i % 28], 1);
+    }
+    // Index of `seen` in the cycle at or after `from`, or -1.
+    auto position = [&](const std::string &seen, int from) {
+        for (int i = from; i < 56; ++i)
+            if (cycle[i] == seen)
+                return i;
+        return -1;
+    };
+
+    open();
+    int first = -1, last = -1;
+    DWORD first_time = 0, last_time = 0;
+    std::string previous;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 4000; Sleep(10)) {
+        std::string seen = text_of(dialog);
+        if (seen == previous)
+            continue;
+        previous = seen;
+        int at = position(seen, last < 0 ? 0 : last);
+        ASSERT_GE(at, 0) << "\"" << seen << "\" is not a later caption of the cycle than step " << last;
+        if (first < 0) {
+            first = at;
+            first_time = GetTickCount();
+        }
+        last = at;
+        last_time = GetTickCount();
+    }
+    ASSERT_GE(last - first, 5) << "the caption took " << last - first << " steps in 4 seconds";
+    double period = double(last_time - first_time) / (last - first);
+    EXPECT_GT(period, 350) << "milliseconds per step";
+    EXPECT_LT(period, 800) << "milliseconds per step";
 }
 
 // Copies every resource of the program but its dialogs into `update`.

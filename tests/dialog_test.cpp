@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "atbash.h"
@@ -120,6 +121,108 @@ TEST_F(Dialog, OpensWithTheProgramIconAndTheTimer)
     EXPECT_EQ(text_of(input), "");
     EXPECT_EQ(text_of(output), "");
     EXPECT_TRUE(KillTimer(dialog, idtimer));
+}
+
+// The caption as the program starts with it, read before any dialog ran.
+const std::string initial_titel = temp_titel;
+const int initial_pos = titel_pos;
+
+// Counts the captions set on a window.
+int captions_set;
+WNDPROC dialog_class_procedure;
+LRESULT CALLBACK count_captions(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTEXT)
+        ++captions_set;
+    return CallWindowProcA(dialog_class_procedure, window, message, wParam, lParam);
+}
+
+class Caption : public Dialog {
+protected:
+    void SetUp() override
+    {
+        Dialog::SetUp();
+        KillTimer(dialog, idtimer);  // only the test's own ticks count
+        std::memcpy(temp_titel, APP_CAPTION, sizeof temp_titel);
+        titel_pos = 0;
+        captions_set = 0;
+        dialog_class_procedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(count_captions)));
+    }
+    void tick(WPARAM timer = 1234) { SendMessageA(dialog, WM_TIMER, timer, 0); }
+};
+
+TEST(CaptionState, StartsWithTheTemplateCaption)
+{
+    EXPECT_EQ(initial_titel, APP_CAPTION);
+    EXPECT_EQ(initial_titel.size(), 28u);
+    EXPECT_EQ(initial_pos, 0);
+}
+
+TEST_F(Caption, FollowsTheTimeline)
+{
+    const struct {
+        int ticks;
+        const char *caption;
+        int pos;
+    } timeline[] = {
+        {1, "Juindarelvoxen by Torvangrel", 1},
+        {2, "Jfindarelvoxen by Torvangrel", 2},
+        {14, "Jfrmwzivoelcvm by Torvangrel", 14},
+        {15, "Jfrmwzivoelcvm by Torvangrel", 15},
+        {27, "Jfrmwzivoelcvm yb Gliezmtivl", 27},
+        {28, "Jfrmwzivoelcvm yb Gliezmtivo", 0},
+        {29, "Qfrmwzivoelcvm yb Gliezmtivo", 1},
+        {55, "Quindarelvoxen by Torvangreo", 27},
+        {56, "Quindarelvoxen by Torvangrel", 0},
+        {57, "Juindarelvoxen by Torvangrel", 1},
+    };
+    int ticks = 0;
+    for (const auto &row : timeline) {
+        for (; ticks < row.ticks; ++ticks)
+            tick();
+        EXPECT_STREQ(temp_titel, row.caption) << "after " << row.ticks << " ticks";
+        EXPECT_EQ(text_of(dialog), row.caption) << "after " << row.ticks << " ticks";
+        EXPECT_EQ(titel_pos, row.pos) << "after " << row.ticks << " ticks";
+    }
+}
+
+TEST_F(Caption, EveryTickSetsTheCaptionWhateverItsTimer)
+{
+    const WPARAM timers[] = {1234, 0, 1, 4321, 0xffff};
+    for (WPARAM timer : timers)
+        tick(timer);
+    EXPECT_EQ(titel_pos, 5);
+    EXPECT_EQ(captions_set, 5);
+
+    // The blank after "Quindarelvoxen" stays, yet the caption is set again.
+    titel_pos = 14;
+    captions_set = 0;
+    std::string before = temp_titel;
+    tick();
+    EXPECT_EQ(temp_titel, before);
+    EXPECT_EQ(titel_pos, 15);
+    EXPECT_EQ(captions_set, 1);
+}
+
+TEST_F(Caption, TenThousandTicksEndWhereArithmeticSays)
+{
+    const int ticks = 10000;
+    for (int i = 0; i < ticks; ++i) {
+        tick();
+        ASSERT_GE(titel_pos, 0) << "after " << i + 1 << " ticks";
+        ASSERT_LE(titel_pos, 27) << "after " << i + 1 << " ticks";
+    }
+    // Character i has been turned once for every tick k < 10000 with k % 28 == i.
+    std::string expected = APP_CAPTION;
+    for (int i = 0; i < 28; ++i)
+        if (((ticks - 1 - i) / 28 + 1) % 2)
+            atbash(&expected[i], 1);
+    EXPECT_EQ(temp_titel, expected);
+    EXPECT_EQ(temp_titel[28], '\0');
+    EXPECT_EQ(text_of(dialog), expected);
+    EXPECT_EQ(titel_pos, ticks % 28);
+    EXPECT_EQ(captions_set, ticks);
 }
 
 // Runs a modal dialog, or WinMain, and once its message loop runs, acts on
