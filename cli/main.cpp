@@ -32,7 +32,7 @@ const char usage_text[] =
     "could not be written, 2 for an unknown option.\n";
 
 // Input streams through this one buffer, whatever its size.
-char buffer[128 * 1024];
+alignas(4096) char buffer[128 * 1024];
 
 enum Outcome { done, read_failed, write_failed, output_closed };
 
