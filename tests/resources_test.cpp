@@ -1,5 +1,5 @@
-// The compiled program, byte for byte: its PE headers, what it imports and
-// every resource it carries.
+// The compiled programs: the dialog program's PE headers, size, imports and
+// every resource it carries, byte for byte, and how both programs are linked.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -18,6 +18,7 @@ namespace {
 
 std::string program_path;
 std::string icon_path;
+std::string cli_path;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -263,16 +264,42 @@ TEST(ProgramFile, IsA32BitGuiProgramThatImportsOnlySystemDlls)
     EXPECT_EQ(dlls, (std::vector<std::string>{"KERNEL32.DLL", "MSVCRT.DLL", "USER32.DLL"}));
 }
 
+TEST(ProgramFile, StaysSmall)
+{
+    EXPECT_LE(read_file(program_path).size(), 20480u);
+}
+
+TEST(ProgramFile, BothProgramsAreHardened)
+{
+    for (const std::string &path : {program_path, cli_path}) {
+        Image image{read_file(path)};
+        ASSERT_GT(image.file.size(), 0x200u) << path;
+        unsigned characteristics = image.u16(image.optional() + 70);
+        EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << path << ": no ASLR";
+        EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << path << ": no DEP";
+        EXPECT_EQ(image.u32(image.nt() + 8), 0u) << path << ": the link time is stamped in";
+
+        size_t sections = image.optional() + image.u16(image.nt() + 20);
+        for (unsigned i = 0; i < image.u16(image.nt() + 6); ++i) {
+            uint32_t flags = image.u32(sections + 40 * i + 36);
+            std::string name(reinterpret_cast<const char *>(&image.file[sections + 40 * i]), 8);
+            EXPECT_FALSE((flags & IMAGE_SCN_MEM_WRITE) && (flags & IMAGE_SCN_MEM_EXECUTE))
+                << path << ": section " << name.c_str() << " is writable and executable";
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: resources_test PROGRAM.exe ICON.ico\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: resources_test PROGRAM.exe ICON.ico ATBASH.exe\n");
         return 2;
     }
     program_path = windows_path(argv[1]);
     icon_path = windows_path(argv[2]);
+    cli_path = windows_path(argv[3]);
     return RUN_ALL_TESTS();
 }
