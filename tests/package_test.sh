@@ -1,0 +1,26 @@
+#!/bin/sh
+# package_test.sh BUILD_DIR VERSION
+#
+# Makes the release archive with cpack and checks, as a user unpacking it
+# would, what it holds and that the programs match their SHA-256 sums.
+set -eu
+build=$1
+version=$2
+name=quindarelvoxen-$version-win32
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cd "$build"
+rm -f "$name.zip"
+cpack -G ZIP >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
+[ -f "$name.zip" ] || { echo "package: no $name.zip"; exit 1; }
+
+cd "$work"
+cmake -E tar xf "$build/$name.zip"
+found=$(cd "$name" && ls | sort | tr '\n' ' ')
+expected="LICENSE README.md SHA256SUMS atbash.exe quindarelvoxen.exe "
+[ "$found" = "$expected" ] || { echo "package: holds '$found', not '$expected'"; exit 1; }
+(cd "$name" && sha256sum -c SHA256SUMS) || { echo "package: the sums do not match"; exit 1; }
+grep -q '^MIT License' "$name/LICENSE" || { echo "package: LICENSE is not the MIT licence"; exit 1; }
+cmp -s "$name/quindarelvoxen.exe" "$build/quindarelvoxen.exe" || { echo "package: quindarelvoxen.exe is not the built one"; exit 1; }
+echo "package: $name.zip holds $found"
