@@ -147,10 +147,15 @@ int main(int argc, char **argv)
         if (options && argv[i][0] == '-' && argv[i][1] != '\0')
             continue;
         switch (convert_file(argv[i])) {
-        case done: break;
-        case read_failed: status = 1; break;
-        case write_failed: return 1;
-        case output_closed: return 1;  // quietly, as the reader has gone
+        case done:
+            break;
+        case read_failed:
+            status = 1;
+            break;
+        case write_failed:
+            return 1;
+        case output_closed:
+            return 1;  // quietly, as the reader has gone
         }
     }
     return status;

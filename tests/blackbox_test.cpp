@@ -26,8 +26,8 @@ std::string text_of(HWND window)
 {
     static char buffer[16384];
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                             5000, &length))
+    if (!SendMessageTimeoutA(
+            window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &length))
         return "<no answer>";
     return std::string(buffer, length);
 }
@@ -90,8 +90,8 @@ protected:
         std::string command = "\"" + exe + "\" " + arguments;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        ASSERT_TRUE(CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process))
+        ASSERT_TRUE(CreateProcessA(
+            exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
             << exe;
         started = true;
     }
@@ -295,7 +295,11 @@ BOOL CALLBACK copy_language(HMODULE module, LPCSTR type, LPCSTR name, WORD langu
     if (type == RT_DIALOG)
         return TRUE;
     HRSRC found = FindResourceExA(module, type, name, language);
-    UpdateResourceA(reinterpret_cast<HANDLE>(update), type, name, language, LockResource(LoadResource(module, found)),
+    UpdateResourceA(reinterpret_cast<HANDLE>(update),
+                    type,
+                    name,
+                    language,
+                    LockResource(LoadResource(module, found)),
                     SizeofResource(module, found));
     return TRUE;
 }

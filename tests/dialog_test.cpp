@@ -82,7 +82,12 @@ TEST_F(Dialog, ConvertsTheFirst1023CharactersOnly)
         size_t length;
         size_t converted;
     } cases[] = {
-        {0, 0}, {1, 1}, {1022, 1022}, {1023, 1023}, {1024, 1023}, {5000, 1023},
+        {0, 0},
+        {1, 1},
+        {1022, 1022},
+        {1023, 1023},
+        {1024, 1023},
+        {5000, 1023},
     };
     for (const auto &c : cases) {
         std::string input;

@@ -129,10 +129,7 @@ Bytes expected_group(unsigned image)
 
 class Program : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        module = LoadLibraryExA(program_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
+    static void SetUpTestSuite() { module = LoadLibraryExA(program_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE); }
     static void TearDownTestSuite() { FreeLibrary(module); }
 
     static Bytes resource(LPCSTR type, LPCSTR name)
@@ -164,8 +161,8 @@ BOOL CALLBACK add_name(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR list)
     std::vector<WORD> languages;
     EnumResourceLanguagesA(module, type, name, add_language, reinterpret_cast<LONG_PTR>(&languages));
     for (WORD language : languages)
-        reinterpret_cast<std::vector<std::string> *>(list)->push_back(
-            name_of(type) + "/" + name_of(name) + "/" + std::to_string(language));
+        reinterpret_cast<std::vector<std::string> *>(list)->push_back(name_of(type) + "/" + name_of(name) + "/" +
+                                                                      std::to_string(language));
     return TRUE;
 }
 
@@ -182,7 +179,11 @@ TEST_F(Program, CarriesExactlyItsResourcesInAmericanEnglish)
     EnumResourceTypesA(module, add_type, reinterpret_cast<LONG_PTR>(&found));
     // Directory order: by type; within a type, names before numbers.
     const std::vector<std::string> expected = {
-        "3/1/1033", "3/2/1033", "5/103/1033", "14/\"A\"/1033", "14/102/1033",
+        "3/1/1033",
+        "3/2/1033",
+        "5/103/1033",
+        "14/\"A\"/1033",
+        "14/102/1033",
     };
     EXPECT_EQ(found, expected);
 }
@@ -216,8 +217,22 @@ TEST_F(Program, IconGroupsShareOneImage)
     EXPECT_EQ(at16(14), 4);
     EXPECT_EQ(at32(16), 0);
     const uint32_t palette[16] = {
-        0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-        0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+        0x000000,
+        0x800000,
+        0x008000,
+        0x808000,
+        0x000080,
+        0x800080,
+        0x008080,
+        0xC0C0C0,
+        0x808080,
+        0xFF0000,
+        0x00FF00,
+        0xFFFF00,
+        0x0000FF,
+        0xFF00FF,
+        0x00FFFF,
+        0xFFFFFF,
     };
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(static_cast<uint32_t>(at32(40 + 4 * i)), palette[i]) << "colour " << i;
@@ -226,7 +241,10 @@ TEST_F(Program, IconGroupsShareOneImage)
 // The PE image as a file: headers and the DLLs it imports.
 struct Image {
     Bytes file;
-    uint32_t u32(size_t at) const { return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t(file[at + 3]) << 24; }
+    uint32_t u32(size_t at) const
+    {
+        return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t(file[at + 3]) << 24;
+    }
     uint16_t u16(size_t at) const { return static_cast<uint16_t>(file[at] | file[at + 1] << 8); }
     size_t nt() const { return u32(0x3c); }
     size_t optional() const { return nt() + 24; }
@@ -247,10 +265,10 @@ TEST(ProgramFile, IsA32BitGuiProgramThatImportsOnlySystemDlls)
 {
     Image image{read_file(program_path)};
     ASSERT_GT(image.file.size(), 0x200u) << program_path;
-    EXPECT_EQ(image.u32(image.nt()), 0x00004550u);          // "PE\0\0"
-    EXPECT_EQ(image.u16(image.nt() + 4), 0x014c);          // i386
-    EXPECT_EQ(image.u16(image.optional()), 0x10b);          // PE32
-    EXPECT_EQ(image.u16(image.optional() + 68), 2);         // Windows GUI subsystem
+    EXPECT_EQ(image.u32(image.nt()), 0x00004550u);   // "PE\0\0"
+    EXPECT_EQ(image.u16(image.nt() + 4), 0x014c);    // i386
+    EXPECT_EQ(image.u16(image.optional()), 0x10b);   // PE32
+    EXPECT_EQ(image.u16(image.optional() + 68), 2);  // Windows GUI subsystem
 
     std::vector<std::string> dlls;
     size_t descriptor = image.offset_of(image.u32(image.optional() + 104));

@@ -13,6 +13,7 @@
 
 namespace {
 
+// clang-format off
 const char *const picture[32] = {
     "................................",
     "..gggggggggggggggggggggggggggg..",
@@ -55,17 +56,24 @@ const uint8_t palette[16][3] = {
     {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
     {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
 };
+// clang-format on
 
 // Map letters to palette indices; '.' is transparent.
 int colour_of(char c)
 {
     switch (c) {
-    case 'k': return 0;   // black
-    case 'g': return 8;   // dark grey
-    case 'r': return 9;   // red
-    case 'b': return 12;  // blue
-    case 'w': return 15;  // white
-    default: return -1;   // transparent
+    case 'k':
+        return 0;  // black
+    case 'g':
+        return 8;  // dark grey
+    case 'r':
+        return 9;  // red
+    case 'b':
+        return 12;  // blue
+    case 'w':
+        return 15;  // white
+    default:
+        return -1;  // transparent
     }
 }
 
