@@ -38,7 +38,8 @@ enum Outcome { done, read_failed, write_failed, output_closed };
 
 void report(const char *what, int error)
 {
-    std::fprintf(stderr, "atbash: %s: %s\n", what, std::strerror(error));
+    // Nothing is left to do when even standard error fails.
+    static_cast<void>(std::fprintf(stderr, "atbash: %s: %s\n", what, std::strerror(error)));
 }
 
 // Writes all of `data` to standard output, through short writes and
@@ -131,7 +132,7 @@ int main(int argc, char **argv)
             return print(usage_text);
         if (std::strcmp(arg, "--version") == 0)
             return print("atbash " QUINDARELVOXEN_VERSION "\n");
-        std::fprintf(stderr, "atbash: unknown option '%s'\n%s", arg, usage_text);
+        static_cast<void>(std::fprintf(stderr, "atbash: unknown option '%s'\n%s", arg, usage_text));
         return 2;
     }
 
@@ -153,9 +154,8 @@ int main(int argc, char **argv)
             status = 1;
             break;
         case write_failed:
+        case output_closed:  // quietly, as the reader has gone
             return 1;
-        case output_closed:
-            return 1;  // quietly, as the reader has gone
         }
     }
     return status;

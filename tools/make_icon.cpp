@@ -102,7 +102,7 @@ uint8_t *put32(uint8_t *p, uint32_t v)
 int main(int argc, char **argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_icon OUTPUT.ico\n");
+        static_cast<void>(std::fprintf(stderr, "usage: make_icon OUTPUT.ico\n"));
         return 2;
     }
     uint8_t file[6 + 16 + image_size] = {};
@@ -130,7 +130,7 @@ int main(int argc, char **argv)
     p = put32(p, 0);
     p = put32(p, 0);
     p = put32(p, 0);
-    for (const auto &rgb : palette) {
+    for (const uint8_t *rgb : palette) {
         *p++ = rgb[2];
         *p++ = rgb[1];
         *p++ = rgb[0];
@@ -141,7 +141,7 @@ int main(int argc, char **argv)
     for (int row = 0; row < side; ++row) {
         const char *line = picture[side - 1 - row];  // bitmaps run bottom-up
         if (std::strlen(line) != side) {
-            std::fprintf(stderr, "make_icon: row %d is not %d wide\n", side - 1 - row, side);
+            static_cast<void>(std::fprintf(stderr, "make_icon: row %d is not %d wide\n", side - 1 - row, side));
             return 1;
         }
         for (int x = 0; x < side; ++x) {
@@ -162,7 +162,7 @@ int main(int argc, char **argv)
     bool ok = std::fwrite(file, 1, sizeof file, out) == sizeof file;
     ok = std::fclose(out) == 0 && ok;
     if (!ok) {
-        std::fprintf(stderr, "make_icon: cannot write %s\n", argv[1]);
+        static_cast<void>(std::fprintf(stderr, "make_icon: cannot write %s\n", argv[1]));
         return 1;
     }
     return 0;
