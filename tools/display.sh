@@ -9,6 +9,8 @@ start_private_display() {
     read -r display_number <"$display_fifo"
     rm -f "$display_fifo"
     export DISPLAY=":$display_number"
+    # No window manager runs there: tools/wine-run tells Wine so.
+    export QUINDARELVOXEN_DISPLAY=private
 }
 
 # Ends the prefix's Wine server first: one left running would outlive the display.
