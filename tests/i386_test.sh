@@ -1,0 +1,123 @@
+#!/bin/bash
+# i386_test.sh
+#
+# How the tools run Wine's 32-bit part, one row per case. Where this kernel
+# refuses 32-bit x86 code, auto emulates it; where neither mode can work,
+# tools/wine-run, tools/run and tools/test end with status 1 and one line that
+# says what is missing and what to do, never with the shell's bare 126.
+#
+# A kernel that refuses 32-bit code is played in a private namespace: there
+# i386 ELF files get a binfmt_misc handler that is no program, so that every
+# exec of one fails with "Exec format error", as on such a kernel.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+printf 'not a program\n' >"$work/refuse"
+chmod +x "$work/refuse"
+# What a command run by tools/i386 sees; Wine's loader is a 32-bit program.
+printf '#!/bin/sh\necho "$(tools/i386 mode test); $(id -u):$(id -g); $(wine --version)"\n' >"$work/report"
+chmod +x "$work/report"
+magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+# Stand-ins for a kernel before 6.7, and for apt without a new enough qemu.
+mkdir "$work/old-kernel" "$work/no-qemu"
+printf '#!/bin/sh\necho 6.1.0-28-amd64\n' >"$work/old-kernel/uname"
+printf '#!/bin/sh\necho "qemu-user:"; echo "  Candidate: 1:7.2+dfsg-7"\n' >"$work/no-qemu/apt-cache"
+printf '#!/bin/sh\necho "E: Failed to fetch http://deb.debian.org/debian/dists/bookworm-backports/InRelease"\nexit 100\n' >"$work/no-qemu/apt-get"
+chmod +x "$work"/old-kernel/* "$work"/no-qemu/*
+# The tools once more, without the qemu-i386 that build/ may hold.
+mkdir -p "$work/bare"
+cp -r "$root/tools" "$work/bare/tools"
+
+# refusing COMMAND: runs the shell COMMAND in the tree's root where 32-bit
+# code fails to execute.
+refusing() {
+    unshare --user --map-root-user --mount --fork sh -c '
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
+        printf ":refuse-i386:M::%s:%s:%s:F" "$1" "$2" "$3" >/proc/sys/fs/binfmt_misc/register || exit 99
+        cd "$4" && sh -c "$5"' sh "$magic" "$mask" "$work/refuse" "$root" "$1"
+}
+anywhere() { (cd "$root" && sh -c "$1"); }
+# as_user COMMAND: runs COMMAND as a user who is not root, if this is root,
+# in a copy of the tree that user owns, which fetches its own qemu-i386.
+if [ "$(id -u)" -eq 0 ]; then
+    user=65534:65534
+    mkdir -p "$work/user/build"
+    cp -r "$root/tools" "$work/user/tools"
+    chown -R "$user" "$work/user"
+    chmod 755 "$work"
+    as_user() { (cd "$work/user" && HOME=$work/user setpriv --reuid=65534 --regid=65534 --clear-groups -- sh -c "$1"); }
+else
+    user=$(id -u):$(id -g)
+    as_user() { anywhere "$1"; }
+fi
+
+passed=0
+failed=0
+# check NAME HOST STATUS STDOUT STDERR -- COMMAND
+# Runs the shell COMMAND on HOST (refusing or anywhere); its status must be
+# STATUS, its standard output match the extended regular expression STDOUT,
+# and its standard error be one line that matches STDERR, or nothing where
+# STDERR is empty.
+check() {
+    local name=$1 host=$2 status=$3 stdout=$4 stderr=$5
+    shift 6
+    local got=0
+    "$host" "$*" >"$work/out" 2>"$work/err" </dev/null || got=$?
+    local problems=""
+    [ "$got" = "$status" ] || problems+=" status $got, not $status;"
+    if [ -z "$stdout" ]; then
+        [ ! -s "$work/out" ] || problems+=" standard output: $(head -c 300 "$work/out");"
+    elif ! grep -Eq "$stdout" "$work/out"; then
+        problems+=" standard output: $(head -c 300 "$work/out");"
+    fi
+    if [ -z "$stderr" ]; then
+        [ ! -s "$work/err" ] || problems+=" standard error: $(head -c 300 "$work/err");"
+    elif [ "$(wc -l <"$work/err")" -ne 1 ] || ! grep -Eq "$stderr" "$work/err"; then
+        problems+=" standard error: $(head -c 300 "$work/err");"
+    fi
+    if [ -z "$problems" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name:$problems"
+    fi
+}
+
+refused='this kernel does not run 32-bit x86 code, and'
+forbidden="$refused QUINDARELVOXEN_I386=native forbids emulating it; unset it to emulate with qemu-i386\$"
+wine_run="tools/wine-run $work/prefix program.exe"
+
+check "auto emulates where refused" refusing 0 "^32-bit code is emulated with qemu-i386 1[0-9.]+: this kernel does not run it; active; $(id -u):$(id -g); wine-[0-9]" "" -- \
+    "printf '%s; ' \"\$(tools/i386 describe test)\" && tools/i386 run test $work/report"
+check "emulate forced anywhere" anywhere 0 "^32-bit code is emulated with qemu-i386 1[0-9.]+: QUINDARELVOXEN_I386=emulate; active; $(id -u):$(id -g); wine-[0-9]" "" -- \
+    "export QUINDARELVOXEN_I386=emulate && printf '%s; ' \"\$(tools/i386 describe test)\" && tools/i386 run test $work/report"
+check "emulated as the calling user" as_user 0 "^active; $user; wine-[0-9]" "" -- \
+    "QUINDARELVOXEN_I386=emulate tools/i386 run test $work/report"
+# A process left running would hold the pipe open until the timeout.
+check "emulated: nothing outlives the command" anywhere 0 '^gone$' "" -- \
+    'QUINDARELVOXEN_I386=emulate tools/i386 run test sh -c "sleep 1000 &" | timeout 10 cat && echo gone'
+
+check "wine-run, native forced" refusing 1 '' "^wine-run: $forbidden" -- "QUINDARELVOXEN_I386=native $wine_run"
+check "run, native forced" refusing 1 '' "^run: $forbidden" -- 'QUINDARELVOXEN_I386=native tools/run'
+check "test, native forced" refusing 1 '' "^test: $forbidden" -- 'QUINDARELVOXEN_I386=native tools/test'
+check "no user namespaces" refusing 1 '' \
+    "^wine-run: $refused emulating it needs a user namespace, and none can be made here \(unshare: .+\): allow them" -- \
+    "echo 0 >/proc/sys/user/max_user_namespaces && $wine_run"
+check "kernel before 6.7" refusing 1 '' \
+    "^wine-run: $refused emulating it privately needs Linux 6.7 or later, not 6.1.0-28-amd64: use a kernel built with IA-32 emulation, or a newer one\$" -- \
+    "PATH=$work/old-kernel:\$PATH $wine_run"
+check "no qemu-i386 to be had" refusing 1 '' "^wine-run: $refused no qemu-i386 of qemu 10 or later is to be had: .+" -- \
+    "PATH=$work/no-qemu:\$PATH $work/bare/$wine_run"
+check "emulate forced, no qemu-i386" anywhere 1 '' \
+    "^wine-run: QUINDARELVOXEN_I386=emulate, but no qemu-i386 of qemu 10 or later is to be had: .+" -- \
+    "QUINDARELVOXEN_I386=emulate PATH=$work/no-qemu:\$PATH $work/bare/$wine_run"
+check "an unknown mode" anywhere 1 '' \
+    "^wine-run: QUINDARELVOXEN_I386 is 'sometimes'; set it to auto, native or emulate\$" -- \
+    "QUINDARELVOXEN_I386=sometimes $wine_run"
+
+echo "i386: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
