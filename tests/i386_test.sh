@@ -32,33 +32,49 @@ chmod +x "$work"/old-kernel/* "$work"/no-qemu/*
 mkdir -p "$work/bare"
 cp -r "$root/tools" "$work/bare/tools"
 
+# Every row runs in a user and mount namespace with a binfmt_misc of its own,
+# so that no handler registered around the test (tools/fresh-machine
+# registers one) changes what the row sees, and as root there.
+#
 # refusing COMMAND: runs the shell COMMAND in the tree's root where 32-bit
 # code fails to execute.
 refusing() {
     unshare --user --map-root-user --mount --fork sh -c '
         mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
         printf ":refuse-i386:M::%s:%s:%s:F" "$1" "$2" "$3" >/proc/sys/fs/binfmt_misc/register || exit 99
-        cd "$4" && sh -c "$5"' sh "$magic" "$mask" "$work/refuse" "$root" "$1"
+        cd "$4" && exec sh -c "$5"' sh "$magic" "$mask" "$work/refuse" "$root" "$1"
 }
-anywhere() { (cd "$root" && sh -c "$1"); }
-# as_user COMMAND: runs COMMAND as a user who is not root, if this is root,
-# in a copy of the tree that user owns, which fetches its own qemu-i386.
-if [ "$(id -u)" -eq 0 ]; then
+# plain COMMAND: the same where 32-bit code executes as this kernel has it.
+plain() {
+    unshare --user --map-root-user --mount --fork sh -c '
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 99
+        cd "$1" && exec sh -c "$2"' sh "$root" "$1"
+}
+# as_user COMMAND: like plain, but as a user who is not root (nobody, where
+# the test runs as root), in a copy of the tree that the user owns, which
+# fetches its own qemu-i386.
+mkdir -p "$work/user/build"
+cp -r "$root/tools" "$work/user/tools"
+user=$(id -u):$(id -g)
+become=
+if [ "$user" = 0:0 ]; then
     user=65534:65534
-    mkdir -p "$work/user/build"
-    cp -r "$root/tools" "$work/user/tools"
     chown -R "$user" "$work/user"
     chmod 755 "$work"
-    as_user() { (cd "$work/user" && HOME=$work/user setpriv --reuid=65534 --regid=65534 --clear-groups -- sh -c "$1"); }
-else
-    user=$(id -u):$(id -g)
-    as_user() { anywhere "$1"; }
+    become="setpriv --reuid=65534 --regid=65534 --clear-groups --"
 fi
+as_user() {
+    HOME=$work/user $become unshare --user --map-root-user --mount --fork sh -c '
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 99
+        cd "$1" && exec unshare --map-user="${2%:*}" --map-group="${2#*:}" -- sh -c "$3"' sh "$work/user" "$user" "$1"
+}
+# Each row says which mode it wants.
+unset QUINDARELVOXEN_I386
 
 passed=0
 failed=0
 # check NAME HOST STATUS STDOUT STDERR -- COMMAND
-# Runs the shell COMMAND on HOST (refusing or anywhere); its status must be
+# Runs the shell COMMAND on HOST (refusing, plain or as_user); its status must be
 # STATUS, its standard output match the extended regular expression STDOUT,
 # and its standard error be one line that matches STDERR, or nothing where
 # STDERR is empty.
@@ -91,14 +107,14 @@ refused='this kernel does not run 32-bit x86 code, and'
 forbidden="$refused QUINDARELVOXEN_I386=native forbids emulating it; unset it to emulate with qemu-i386\$"
 wine_run="tools/wine-run $work/prefix program.exe"
 
-check "auto emulates where refused" refusing 0 "^32-bit code is emulated with qemu-i386 1[0-9.]+: this kernel does not run it; active; $(id -u):$(id -g); wine-[0-9]" "" -- \
+check "auto emulates where refused" refusing 0 "^32-bit code is emulated with qemu-i386 1[0-9.]+: this kernel does not run it; active; 0:0; wine-[0-9]" "" -- \
     "printf '%s; ' \"\$(tools/i386 describe test)\" && tools/i386 run test $work/report"
-check "emulate forced anywhere" anywhere 0 "^32-bit code is emulated with qemu-i386 1[0-9.]+: QUINDARELVOXEN_I386=emulate; active; $(id -u):$(id -g); wine-[0-9]" "" -- \
+check "emulate forced anywhere" plain 0 "^32-bit code is emulated with qemu-i386 1[0-9.]+: QUINDARELVOXEN_I386=emulate; active; 0:0; wine-[0-9]" "" -- \
     "export QUINDARELVOXEN_I386=emulate && printf '%s; ' \"\$(tools/i386 describe test)\" && tools/i386 run test $work/report"
 check "emulated as the calling user" as_user 0 "^active; $user; wine-[0-9]" "" -- \
     "QUINDARELVOXEN_I386=emulate tools/i386 run test $work/report"
 # A process left running would hold the pipe open until the timeout.
-check "emulated: nothing outlives the command" anywhere 0 '^gone$' "" -- \
+check "emulated: nothing outlives the command" plain 0 '^gone$' "" -- \
     'QUINDARELVOXEN_I386=emulate tools/i386 run test sh -c "sleep 1000 &" | timeout 10 cat && echo gone'
 
 check "wine-run, native forced" refusing 1 '' "^wine-run: $forbidden" -- "QUINDARELVOXEN_I386=native $wine_run"
@@ -112,10 +128,10 @@ check "kernel before 6.7" refusing 1 '' \
     "PATH=$work/old-kernel:\$PATH $wine_run"
 check "no qemu-i386 to be had" refusing 1 '' "^wine-run: $refused no qemu-i386 of qemu 10 or later is to be had: .+" -- \
     "PATH=$work/no-qemu:\$PATH $work/bare/$wine_run"
-check "emulate forced, no qemu-i386" anywhere 1 '' \
+check "emulate forced, no qemu-i386" plain 1 '' \
     "^wine-run: QUINDARELVOXEN_I386=emulate, but no qemu-i386 of qemu 10 or later is to be had: .+" -- \
     "QUINDARELVOXEN_I386=emulate PATH=$work/no-qemu:\$PATH $work/bare/$wine_run"
-check "an unknown mode" anywhere 1 '' \
+check "an unknown mode" plain 1 '' \
     "^wine-run: QUINDARELVOXEN_I386 is 'sometimes'; set it to auto, native or emulate\$" -- \
     "QUINDARELVOXEN_I386=sometimes $wine_run"
 
