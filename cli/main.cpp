@@ -34,7 +34,7 @@ const char usage_text[] =
 // Input streams through this one buffer, whatever its size.
 alignas(4096) char buffer[128 * 1024];
 
-enum Outcome { done, read_failed, write_failed, output_closed };
+enum Outcome : unsigned char { done, read_failed, write_failed, output_closed };
 
 void report(const char *what, int error)
 {

@@ -16,7 +16,7 @@ void atbash(char *text, int length)
         unsigned char letter = static_cast<signed char>(capital + 63) < -102 ? 0xFF : 0;
         /* A capital's mirror is 'A' + 'Z' - b; a small letter and its mirror
          * both lie 32 above their capitals, so the distance is the same. */
-        unsigned char shift = static_cast<unsigned char>('A' + 'Z' - 2 * capital);
+        unsigned char shift = static_cast<unsigned char>('A' + 'Z' - (2 * capital));
         text[i] = static_cast<char>(b + (shift & letter));
     }
 }

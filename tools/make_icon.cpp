@@ -147,10 +147,10 @@ int main(int argc, char **argv)
         for (int x = 0; x < side; ++x) {
             int colour = colour_of(line[x]);
             if (colour < 0) {
-                mask[row * side / 8 + x / 8] |= 0x80 >> (x % 8);
+                mask[(row * side / 8) + (x / 8)] |= 0x80 >> (x % 8);
                 colour = 0;
             }
-            pixels[row * side / 2 + x / 2] |= colour << (x % 2 ? 0 : 4);
+            pixels[(row * side / 2) + (x / 2)] |= colour << (x % 2 ? 0 : 4);
         }
     }
 
