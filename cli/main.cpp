@@ -28,8 +28,10 @@ const char usage_text[] =
     "      --version  show the version and exit\n"
     "  --             end the options; every argument after it is a FILE\n"
     "\n"
-    "Exit status: 0 if all went well, 1 if a FILE could not be read or the output\n"
-    "could not be written, 2 for an unknown option.\n";
+    "Exit status:\n"
+    "  0  if all went well,\n"
+    "  1  if a FILE could not be read or the output could not be written,\n"
+    "  2  for an unknown option.\n";
 
 // Input streams through this one buffer, whatever its size.
 alignas(4096) char buffer[128 * 1024];

@@ -1,0 +1,51 @@
+#!/bin/bash
+# deb_install_test.sh PACKAGE.deb
+#
+# Installs the atbash package with dpkg on this machine, uses the command as
+# its user would, removes the package again and checks that it left nothing
+# behind. It changes the machine it runs on: tools/fresh-machine runs it, as
+# root, in a fresh Debian root.
+set -u
+deb=$(realpath "$1")
+version=$(dpkg-deb -f "$deb" Version)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+[ "$(id -u)" -eq 0 ] || { echo "deb_install_test: needs root, in a machine of its own" >&2; exit 1; }
+! dpkg-query -W atbash >/dev/null 2>&1 || { echo "deb_install_test: atbash is installed already" >&2; exit 1; }
+
+# Every file and folder outside the caches, logs and this run's own.
+snapshot() {
+    find / -xdev \( -path /proc -o -path /sys -o -path /dev -o -path /tmp -o -path /work -o -path /root \
+        -o -path /var/cache -o -path /var/log -o -name '*-old' \) -prune -o -print | sort
+}
+snapshot >"$work/before"
+
+passed=0
+failed=0
+# check NAME EXPECTED -- COMMAND: the shell COMMAND's standard output and
+# error together must be EXPECTED, and its status 0.
+check() {
+    local name=$1 expected=$2
+    shift 3
+    local got status=0
+    got=$(bash -c "$*" 2>&1) || status=$?
+    if [ "$status" -eq 0 ] && [ "$got" = "$expected" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name: status $status, output: $got"
+    fi
+}
+
+check "dpkg -i installs it" "ii" -- "dpkg -i $deb >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash | tr -d ' '"
+check "on the path" "/usr/bin/atbash" -- "command -v atbash"
+check "its version" "atbash $version" -- "atbash --version"
+check "it converts" "Svool, Dliow!" -- "printf 'Hello, World!' | atbash"
+check "man atbash" "atbash - mirror the letters of a text (Atbash cipher)" -- \
+    "LC_ALL=C MANWIDTH=80 man atbash | sed -n '/^NAME/{n;s/^ *//;p}'"
+check "dpkg -r removes it" "" -- "dpkg -r atbash >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash 2>/dev/null | tr -d ' '"
+snapshot >"$work/after"
+check "nothing is left behind" "" -- "diff $work/before $work/after | sed -n '/^[<>]/p'"
+
+echo "deb_install: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

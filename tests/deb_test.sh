@@ -1,0 +1,51 @@
+#!/bin/bash
+# deb_test.sh BUILD_DIR VERSION
+#
+# The Debian package that `cpack -G DEB` makes in BUILD_DIR, as apt and
+# lintian see it, one row per case.
+set -u
+build=$(realpath "$1")
+version=$2
+arch=$(dpkg --print-architecture)
+deb=$build/atbash_${version}_$arch.deb
+
+rm -f "$deb"
+(cd "$build" && cpack -G DEB) >/dev/null 2>&1 || { (cd "$build" && cpack -G DEB); exit 1; }
+
+passed=0
+failed=0
+# check NAME EXPECTED -- COMMAND: the shell COMMAND's standard output and
+# error together must be EXPECTED, and its status 0.
+check() {
+    local name=$1 expected=$2
+    shift 3
+    local got status=0
+    got=$(bash -c "$*" 2>&1) || status=$?
+    if [ "$status" -eq 0 ] && [ "$got" = "$expected" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name: status $status, output: $got"
+    fi
+}
+
+check "named as Debian names it" "yes" -- "[ -f $deb ] && echo yes"
+check "what it installs" "-rwxr-xr-x root/root ./usr/bin/atbash
+-rw-r--r-- root/root ./usr/share/doc/atbash/changelog.gz
+-rw-r--r-- root/root ./usr/share/doc/atbash/copyright
+-rw-r--r-- root/root ./usr/share/man/man1/atbash.1.gz" -- \
+    "dpkg-deb -c $deb | awk '\$1 !~ /^d/ {print \$1, \$2, \$6}' | sort -k 3"
+check "its name, version and architecture" "atbash $version $arch" -- \
+    "dpkg-deb -f $deb Package Version Architecture | cut -d ' ' -f 2 | paste -s -d ' '"
+check "it depends on the C library, as found" "yes" -- \
+    "dpkg-deb -f $deb Depends | grep -q -E '^libc6 \(>= [0-9.]+\)$' && echo yes"
+check "a section, a priority and a maintainer" "utils optional" -- \
+    "dpkg-deb -f $deb Section Priority Maintainer | grep -q '^Maintainer: .* <.*@.*>$' &&
+     dpkg-deb -f $deb Section Priority | cut -d ' ' -f 2 | paste -s -d ' '"
+check "the command in it is stripped" "yes" -- \
+    "dpkg-deb --fsys-tarfile $deb | tar -xO ./usr/bin/atbash >$build/atbash.packaged &&
+     ! objdump -h $build/atbash.packaged | grep -q -e '\.symtab' -e '\.debug' && echo yes"
+check "lintian has nothing to say" "" -- "lintian $deb 2>&1 | sed '/^running with root privileges/d'"
+
+echo "deb: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

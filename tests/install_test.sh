@@ -1,0 +1,58 @@
+#!/bin/bash
+# install_test.sh BUILD_DIR VERSION
+#
+# `cmake --install` of the build into a DESTDIR, and the manual page, as a
+# user meets them, one row per case.
+set -u
+build=$(realpath "$1")
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=/opt/atbash-test
+
+DESTDIR=$work/root cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+    { cat "$work/install.log"; exit 1; }
+installed=$work/root$prefix
+atbash=$installed/bin/atbash
+page=$installed/share/man/man1/atbash.1.gz
+export MANWIDTH=80 LC_ALL=C
+
+passed=0
+failed=0
+# check NAME EXPECTED -- COMMAND: the shell COMMAND's standard output and
+# error together must be EXPECTED, and its status 0.
+check() {
+    local name=$1 expected=$2
+    shift 3
+    local got status=0
+    got=$(bash -c "$*" 2>&1) || status=$?
+    if [ "$status" -eq 0 ] && [ "$got" = "$expected" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name: status $status, output: $got"
+    fi
+}
+
+check "files installed, and only those" "bin/atbash
+share/doc/atbash/changelog.gz
+share/doc/atbash/copyright
+share/man/man1/atbash.1.gz" -- "cd $installed && find . -type f | sed 's|^\./||' | sort"
+check "the command runs" "Svool, Dliow!" -- "printf 'Hello, World!' | $atbash"
+check "its version" "atbash $version" -- "$atbash --version"
+check "the page is clean to groff" "" -- "zcat $page | groff -man -ww -z"
+check "man renders its name" "atbash - mirror the letters of a text (Atbash cipher)" -- \
+    "man -l $page | sed -n '/^NAME/{n;s/^ *//;p}'"
+check "man shows every option of --help" "" -- \
+    "for option in \$($atbash --help | grep -E '^ +-' | grep -o -E -e '-{1,2}[a-z]+'); do
+         man -l $page | grep -q -F -e \"\$option\" || echo \"no \$option\"; done"
+check "man shows the exit statuses" "3" -- "man -l $page | grep -c -E '^ +[012] +(if|for) '"
+check "man has the sections help cannot carry" "EXAMPLES
+SEE ALSO" -- "man -l $page | grep -E '^(EXAMPLES|SEE ALSO)$'"
+check "man's footer carries the version" "yes" -- "man -l $page | tail -n 1 | grep -q 'atbash $version' && echo yes"
+check "the copyright is the licence's" "yes" -- \
+    "grep -q '^Copyright: 2026 Torvangrel$' $installed/share/doc/atbash/copyright &&
+     grep -q '^License: Expat$' $installed/share/doc/atbash/copyright && echo yes"
+
+echo "install: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
