@@ -20,22 +20,8 @@ snapshot() {
 }
 snapshot >"$work/before"
 
-passed=0
-failed=0
-# check NAME EXPECTED -- COMMAND: the shell COMMAND's standard output and
-# error together must be EXPECTED, and its status 0.
-check() {
-    local name=$1 expected=$2
-    shift 3
-    local got status=0
-    got=$(bash -c "$*" 2>&1) || status=$?
-    if [ "$status" -eq 0 ] && [ "$got" = "$expected" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name: status $status, output: $got"
-    fi
-}
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 
 check "dpkg -i installs it" "ii" -- "dpkg -i $deb >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash | tr -d ' '"
 check "on the path" "/usr/bin/atbash" -- "command -v atbash"
@@ -47,5 +33,4 @@ check "dpkg -r removes it" "" -- "dpkg -r atbash >/dev/null && dpkg-query -W -f 
 snapshot >"$work/after"
 check "nothing is left behind" "" -- "diff $work/before $work/after | sed -n '/^[<>]/p'"
 
-echo "deb_install: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish deb_install

@@ -12,22 +12,8 @@ deb=$build/atbash_${version}_$arch.deb
 rm -f "$deb"
 (cd "$build" && cpack -G DEB) >/dev/null 2>&1 || { (cd "$build" && cpack -G DEB); exit 1; }
 
-passed=0
-failed=0
-# check NAME EXPECTED -- COMMAND: the shell COMMAND's standard output and
-# error together must be EXPECTED, and its status 0.
-check() {
-    local name=$1 expected=$2
-    shift 3
-    local got status=0
-    got=$(bash -c "$*" 2>&1) || status=$?
-    if [ "$status" -eq 0 ] && [ "$got" = "$expected" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name: status $status, output: $got"
-    fi
-}
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 
 check "named as Debian names it" "yes" -- "[ -f $deb ] && echo yes"
 check "what it installs" "-rwxr-xr-x root/root ./usr/bin/atbash
@@ -47,5 +33,4 @@ check "the command in it is stripped" "yes" -- \
      ! objdump -h $build/atbash.packaged | grep -q -e '\.symtab' -e '\.debug' && echo yes"
 check "lintian has nothing to say" "" -- "lintian $deb 2>&1 | sed '/^running with root privileges/d'"
 
-echo "deb: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish deb

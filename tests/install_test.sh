@@ -17,22 +17,8 @@ atbash=$installed/bin/atbash
 page=$installed/share/man/man1/atbash.1.gz
 export MANWIDTH=80 LC_ALL=C
 
-passed=0
-failed=0
-# check NAME EXPECTED -- COMMAND: the shell COMMAND's standard output and
-# error together must be EXPECTED, and its status 0.
-check() {
-    local name=$1 expected=$2
-    shift 3
-    local got status=0
-    got=$(bash -c "$*" 2>&1) || status=$?
-    if [ "$status" -eq 0 ] && [ "$got" = "$expected" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name: status $status, output: $got"
-    fi
-}
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 
 check "files installed, and only those" "bin/atbash
 share/doc/atbash/changelog.gz
@@ -54,5 +40,4 @@ check "the copyright is the licence's" "yes" -- \
     "grep -q '^Copyright: 2026 Torvangrel$' $installed/share/doc/atbash/copyright &&
      grep -q '^License: Expat$' $installed/share/doc/atbash/copyright && echo yes"
 
-echo "install: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish install
