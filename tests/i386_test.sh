@@ -19,8 +19,6 @@ chmod +x "$work/refuse"
 # What a command run by tools/i386 sees; Wine's loader is a 32-bit program.
 printf '#!/bin/sh\necho "$(tools/i386 mode test); $(id -u):$(id -g); $(wine --version)"\n' >"$work/report"
 chmod +x "$work/report"
-magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
-mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
 
 # Stand-ins for a kernel before 6.7, and for apt without a new enough qemu.
 mkdir "$work/old-kernel" "$work/no-qemu"
@@ -41,8 +39,8 @@ cp -r "$root/tools" "$work/bare/tools"
 refusing() {
     unshare --user --map-root-user --mount --fork sh -c '
         mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
-        printf ":refuse-i386:M::%s:%s:%s:F" "$1" "$2" "$3" >/proc/sys/fs/binfmt_misc/register || exit 99
-        cd "$4" && exec sh -c "$5"' sh "$magic" "$mask" "$work/refuse" "$root" "$1"
+        "$1/tools/i386" register /proc/sys/fs/binfmt_misc "$2" refuse-i386 || exit 99
+        cd "$1" && exec sh -c "$3"' sh "$root" "$work/refuse" "$1"
 }
 # plain COMMAND: the same where 32-bit code executes as this kernel has it.
 plain() {
