@@ -3,7 +3,9 @@
 #
 # What tools/setup asks of apt, one row per case, on this machine, where
 # everything the project needs is installed. apt-get, apt-cache and sudo are
-# stand-ins that note each call; `id` says whether the caller is root.
+# stand-ins that note each call; `id` says whether the caller is root, and
+# apt-config where apt's package lists are: full, or empty as in a fresh
+# container.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -15,6 +17,9 @@ for tool in apt-get apt-cache; do
     printf '#!/bin/sh\necho "%s $*" >>"%s/calls"\n' "$tool" "$work" >"$work/without-sudo/$tool"
 done
 printf '#!/bin/sh\n[ "$1" = -u ] && echo "$SETUP_UID" && exit 0\nexec /usr/bin/id "$@"\n' >"$work/without-sudo/id"
+printf '#!/bin/sh\necho "lists=$SETUP_LISTS/"\n' >"$work/without-sudo/apt-config"
+mkdir "$work/full" "$work/full/partial" "$work/empty" "$work/empty/partial"
+touch "$work/full/deb.debian.org_debian_dists_stable_InRelease" "$work/empty/lock"
 cp "$work"/without-sudo/* "$work/with-sudo/"
 printf '#!/bin/sh\necho "sudo $1 $2" >>"%s/calls"\nexec "$@"\n' "$work" >"$work/with-sudo/sudo"
 chmod +x "$work"/with-sudo/* "$work"/without-sudo/*
@@ -26,16 +31,17 @@ done
 
 passed=0
 failed=0
-# check NAME UID TOOLS STATUS STDOUT STDERR CALLS -- ARGUMENT...
-# Runs tools/setup ARGUMENT... as UID with the stand-ins in TOOLS; its status,
-# standard output, standard error and the calls made of apt and sudo (one
-# line each, joined by "; ") must be as given.
+# check NAME UID TOOLS LISTS STATUS STDOUT STDERR CALLS -- ARGUMENT...
+# Runs tools/setup ARGUMENT... as UID with the stand-ins in TOOLS and apt's
+# package lists full or empty; its status, standard output, standard error
+# and the calls made of apt and sudo (one line each, joined by "; ") must be
+# as given.
 check() {
-    local name=$1 uid=$2 tools=$3 status=$4 stdout=$5 stderr=$6 calls=$7
-    shift 8
+    local name=$1 uid=$2 tools=$3 lists=$4 status=$5 stdout=$6 stderr=$7 calls=$8
+    shift 9
     : >"$work/calls"
     local got=0
-    SETUP_UID=$uid PATH=$work/$tools "$root/tools/setup" "$@" >"$work/out" 2>"$work/err" || got=$?
+    SETUP_UID=$uid SETUP_LISTS=$work/$lists PATH=$work/$tools "$root/tools/setup" "$@" >"$work/out" 2>"$work/err" || got=$?
     local problems=""
     [ "$got" = "$status" ] || problems+=" status $got, not $status;"
     [ "$(cat "$work/out")" = "$stdout" ] || problems+=" standard output: $(cat "$work/out");"
@@ -51,14 +57,17 @@ check() {
 }
 
 install="apt-get install -y -q $absent"
-check "all there, root" 0 with-sudo 0 "" "" "" --
-check "all there, a user with sudo" 1000 with-sudo 0 "" "" "" --
-check "all there, a user without sudo" 1000 without-sudo 0 "" "" "" --
-check "all there that is named" 1000 without-sudo 0 "" "" "" -- cmake wine32:i386
-check "one missing, root" 0 with-sudo 0 "setup: installing $absent" "" "apt-cache show $absent; $install" -- "$absent"
-check "one missing, a user with sudo" 1000 with-sudo 0 "setup: installing $absent" "" \
+check "all there, root" 0 with-sudo full 0 "" "" "" --
+check "all there, a user with sudo" 1000 with-sudo full 0 "" "" "" --
+check "all there, a user without sudo" 1000 without-sudo full 0 "" "" "" --
+check "all there that is named" 1000 without-sudo full 0 "" "" "" -- cmake wine32:i386
+check "all there, empty package lists" 1000 without-sudo empty 0 "" "" "" --
+check "one missing, root" 0 with-sudo full 0 "setup: installing $absent" "" "apt-cache show $absent; $install" -- "$absent"
+check "one missing, a user with sudo" 1000 with-sudo full 0 "setup: installing $absent" "" \
     "apt-cache show $absent; sudo env DEBIAN_FRONTEND=noninteractive; $install" -- "$absent"
-check "one missing, a user without sudo" 1000 without-sudo 1 "" "setup: installing $absent needs root or sudo" "" -- "$absent"
+check "one missing, empty package lists" 0 with-sudo empty 0 "setup: installing $absent" "" \
+    "apt-get update -q; $install" -- "$absent"
+check "one missing, a user without sudo" 1000 without-sudo full 1 "" "setup: installing $absent needs root or sudo" "" -- "$absent"
 
 echo "setup: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
