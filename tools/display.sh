@@ -1,13 +1,28 @@
-# Sourced by the tools: starts a private Xvfb and points DISPLAY at it.
-# The caller stops it with stop_private_display.
+# Sourced by the tools: start_private_display starts a private Xvfb and points
+# DISPLAY at it. The calling shell's exit, also on INT and TERM, then stops it
+# and the prefix's Wine server (stop_private_display): this replaces the
+# caller's EXIT trap. An Xvfb that does not start ends the caller with one
+# line that says why.
 start_private_display() {
-    command -v Xvfb >/dev/null || { echo "$0: Xvfb is not installed (run tools/setup)" >&2; exit 127; }
-    display_fifo=$(mktemp -u)
-    mkfifo "$display_fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_fifo" 2>/dev/null &
+    command -v Xvfb >/dev/null || { echo "$(basename "$0"): Xvfb is not installed (run tools/setup)" >&2; exit 127; }
+    trap stop_private_display EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    display_dir=$(mktemp -d)
+    mkfifo "$display_dir/number"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_dir/number" 2>"$display_dir/log" &
     display_pid=$!
-    read -r display_number <"$display_fifo"
-    rm -f "$display_fifo"
+    display_number=
+    read -r display_number <"$display_dir/number" || true
+    if [ -z "$display_number" ]; then
+        # The X server names the fault on the line after "Fatal server error".
+        why=$(sed -n '/Fatal server error/{n;s/^(EE) *//;p;q;}' "$display_dir/log")
+        [ -n "$why" ] || why=$(grep -v '^[[:space:]]*$' "$display_dir/log" | tail -n 1)
+        echo "$(basename "$0"): Xvfb did not start: ${why:-it ended without a word}" >&2
+        exit 1
+    fi
+    rm -rf "$display_dir"
+    display_dir=
     export DISPLAY=":$display_number"
     # No window manager runs there: tools/wine-run tells Wine so.
     export QUINDARELVOXEN_DISPLAY=private
@@ -16,6 +31,9 @@ start_private_display() {
 # Ends the prefix's Wine server first: one left running would outlive the display.
 stop_private_display() {
     wineserver -k 2>/dev/null || true
-    kill "$display_pid" 2>/dev/null || true
-    wait "$display_pid" 2>/dev/null || true
+    if [ -n "${display_pid:-}" ]; then
+        kill "$display_pid" 2>/dev/null || true
+        wait "$display_pid" 2>/dev/null || true
+    fi
+    [ -z "${display_dir:-}" ] || rm -rf "$display_dir"
 }

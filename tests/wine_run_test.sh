@@ -1,0 +1,58 @@
+#!/bin/bash
+# wine_run_test.sh
+#
+# What tools/wine-run does with Wine prefixes and the user's home, one row
+# per case: it remakes only a 32-bit prefix that it made itself, leaves
+# anyone else's whole, writes nothing into HOME (Wine's menu builder is off)
+# and names an Xvfb that does not start. The rows run on a private display
+# of wine-run's own, with a throwaway HOME.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+unset DISPLAY XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
+export HOME=$work/home
+# Wine keeps a folder for each prefix's server there: gone with the rows.
+export TMPDIR=$work/tmp
+mkdir "$HOME" "$TMPDIR"
+wine_run=$root/tools/wine-run
+
+# Two old 32-bit prefixes: one that wine-run marked as made by it, and one
+# that is someone else's, each with a file of its user's own.
+for prefix in ours theirs; do
+    mkdir "$work/$prefix"
+    printf 'WINE REGISTRY Version 2\n#arch=win32\n' >"$work/$prefix/system.reg"
+    echo "$prefix" >"$work/$prefix/a-file-of-theirs"
+done
+touch "$work/ours/made-by-quindarelvoxen"
+listing() { (cd "$1" && find . -type f -exec sha256sum {} + | sort); }
+export -f listing
+listing "$work/theirs" >"$work/theirs.before"
+
+# An X server that cannot start, as Xvfb says it.
+mkdir "$work/broken-x"
+printf '#!/bin/sh\nprintf "(EE) \\nFatal server error:\\n(EE) Cannot establish any listening sockets\\n(EE) \\n" >&2\nexit 1\n' \
+    >"$work/broken-x/Xvfb"
+chmod +x "$work/broken-x/Xvfb"
+
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
+
+check "someone else's 32-bit prefix is refused and left whole" \
+    "wine-run: $work/theirs is a 32-bit Wine prefix that these tools did not make; name another PREFIX
+status 1
+left whole" -- \
+    "$wine_run $work/theirs cmd /c exit 0; echo status \$?
+     listing $work/theirs | cmp -s - $work/theirs.before && echo left whole"
+check "its own 32-bit prefix is made again as a 64-bit one" "status 0
+#arch=win64
+marked" -- \
+    "$wine_run $work/ours cmd /c exit 0 2>/dev/null; echo status \$?
+     grep -x '#arch=win.*' $work/ours/system.reg; [ -f $work/ours/made-by-quindarelvoxen ] && echo marked"
+check "a program's exit status comes back" "status 7" -- "$wine_run $work/ours cmd /c exit 7; echo status \$?"
+check "nothing is written into HOME" "" -- "find $HOME -mindepth 1"
+check "an Xvfb that does not start is named" \
+    "wine-run: Xvfb did not start: Cannot establish any listening sockets
+status 1" -- "PATH=$work/broken-x:\$PATH $wine_run $work/ours cmd /c exit 0; echo status \$?"
+
+finish wine_run
