@@ -1,0 +1,168 @@
+#!/bin/bash
+# interrupt_test.sh [fresh-machine]
+#
+# Ctrl-C and SIGTERM to the tools that start long-running work, one row per
+# case. Each tool runs in a copy of this tree, with a temporary folder of its
+# own and a mark in its environment, until it has got somewhere: until a
+# process of the name given runs among those it started. Then it gets Ctrl-C
+# (SIGINT to its whole process group, as from a terminal) or SIGTERM (to the
+# tool alone). It must end within 60 seconds with the status of a command so
+# ended, 130 or 143, and leave behind no process that it started, none in a
+# namespace that it made, no mount and no temporary file.
+#
+# With `fresh-machine` (root, network, some minutes) the rows are those of
+# tools/fresh-machine instead.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+mark=$(basename "$work")
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/tree"
+tar -C "$root" --exclude=./build -cf - . | tar -C "$work/tree" -xf -
+# The emulator that the tree holds, if any, so that nothing is fetched.
+if [ -x "$root/build/qemu/qemu-i386" ]; then
+    mkdir -p "$work/tree/build/qemu"
+    cp "$root/build/qemu/qemu-i386" "$work/tree/build/qemu/"
+fi
+unset DISPLAY
+# Each tool runs as a job of its own, in a process group of its own, with
+# SIGINT as a terminal leaves it, not ignored as for a background command.
+set -m
+
+# The processes that the tool started, one "PID START PID-NAMESPACE" line
+# each: those that carry the mark in their environment, and all that descend
+# from one of them.
+started() {
+    local marked
+    marked=$(grep -l -s -z -x "QUINDARELVOXEN_INTERRUPT_TEST=$mark" /proc/[0-9]*/environ | cut -d / -f 3)
+    # shellcheck disable=SC2016
+    awk -v marked="$marked" '
+        FNR == 1 {
+            split(FILENAME, path, "/")
+            line = $0
+            sub(/^.*\) /, "", line)
+            split(line, field, " ")
+            parent[path[3]] = field[2]
+            start[path[3]] = field[20]
+        }
+        END {
+            split(marked, list, "\n")
+            for (i in list)
+                if (list[i] != "")
+                    ours[list[i]] = 1
+            for (grown = 1; grown;) {
+                grown = 0
+                for (pid in parent)
+                    if (!(pid in ours) && (parent[pid] in ours)) {
+                        ours[pid] = 1
+                        grown = 1
+                    }
+            }
+            for (pid in ours)
+                if (pid in start)
+                    print pid, start[pid]
+        }' /proc/[0-9]*/stat 2>/dev/null |
+        while read -r pid start; do
+            echo "$pid $start $(readlink "/proc/$pid/ns/pid" 2>/dev/null)"
+        done
+}
+
+# Whether a process whose name matches the extended regular expression $1
+# is among those that the tool started.
+running() {
+    started | while read -r pid _; do cat "/proc/$pid/comm" 2>/dev/null; done | grep -qxE "$1"
+}
+
+# When process $1 started, in clock ticks since boot.
+start_of() {
+    sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -d ' ' -f 20
+}
+
+# What the tool left behind: processes that it started which still run, and
+# any process in a PID namespace of theirs; mounts in its folders; its
+# temporary files and fresh roots.
+left_behind() {
+    local seen=$1 tmp=$2 host now
+    {
+        started | cut -d ' ' -f 1
+        while read -r pid start _; do
+            [ "$(start_of "$pid")" != "$start" ] || echo "$pid"
+        done <"$seen"
+    } | sort -u | while read -r pid; do echo "process $pid ($(cat "/proc/$pid/comm" 2>/dev/null))"; done
+    host=$(readlink /proc/self/ns/pid)
+    now=$(for process in /proc/[0-9]*; do readlink "$process/ns/pid"; done 2>/dev/null | sort -u)
+    cut -d ' ' -f 3 "$seen" | sort -u | grep -v -x -F -e "$host" -e "" | while read -r namespace; do
+        ! grep -q -x -F "$namespace" <<<"$now" || echo "a process in the namespace $namespace"
+    done
+    grep -F -e "$work" -e /var/tmp/quindarelvoxen-fresh /proc/self/mounts | cut -d ' ' -f 2 | sed 's/^/mount /'
+    # Wine's server keeps a folder there for each prefix as long as the
+    # prefix is.
+    find "$tmp" -mindepth 1 -maxdepth 1 -not -name "$(cat "$work/tree/build/windows/wineprefix/wineserver" 2>/dev/null)" |
+        sed 's/^/file /'
+    find /var/tmp -maxdepth 1 -name 'quindarelvoxen-fresh.*' -newer "$work/tree" | sed 's/^/file /'
+}
+
+passed=0
+failed=0
+# check NAME SIGNAL PROCESS -- TOOL [ARGUMENT...]
+# Starts TOOL in the copy, waits (two minutes at most) until a process whose
+# name matches PROCESS (an extended regular expression) is among those that
+# it started, sends SIGNAL (INT to its process
+# group, TERM to the tool) and checks how it ends and what it leaves.
+check() {
+    local name=$1 signal=$2 process=$3
+    shift 4
+    local tmp=$work/tmp.$((passed + failed)) problems="" tries=0
+    mkdir "$tmp"
+    TMPDIR=$tmp QUINDARELVOXEN_INTERRUPT_TEST=$mark "$work/tree/$1" "${@:2}" >"$work/out" 2>&1 </dev/null &
+    local tool=$!
+    until running "$process"; do
+        tries=$((tries + 1))
+        if [ "$tries" -ge 1200 ] || ! kill -0 "$tool" 2>/dev/null; then
+            problems+=" no $process ran;"
+            break
+        fi
+        sleep 0.1
+    done
+    started >"$work/seen"
+    if [ "$signal" = INT ]; then kill -INT -- "-$tool"; else kill -TERM "$tool"; fi
+    local deadline=$((SECONDS + 60))
+    while kill -0 "$tool" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.1; done
+    if kill -0 "$tool" 2>/dev/null; then
+        problems+=" still running after 60 seconds;"
+        kill -KILL -- "-$tool" 2>/dev/null
+    fi
+    local status=0 expected=130
+    wait "$tool" || status=$?
+    [ "$signal" = INT ] || expected=143
+    [ "$status" = "$expected" ] || problems+=" status $status, not $expected;"
+    # What ends a moment after the tool may still be going.
+    deadline=$((SECONDS + 2))
+    while [ -n "$(left_behind "$work/seen" "$tmp")" ] && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.2; done
+    local left
+    left=$(left_behind "$work/seen" "$tmp" | paste -s -d ';' | sed 's/;/; /g')
+    [ -z "$left" ] || problems+=" left behind: $left;"
+    if [ -z "$problems" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name:$problems"
+        grep -E 'FAILED|rror' "$work/out" | tail -n 20 | sed 's/^/    /'
+        # Nothing of this row may spoil the next.
+        started | while read -r pid _; do kill -KILL "$pid" 2>/dev/null; done
+    fi
+}
+
+if [ "${1:-}" = fresh-machine ]; then
+    check "fresh-machine, Ctrl-C while debootstrap runs" INT debootstrap -- tools/fresh-machine
+    check "fresh-machine, SIGTERM while the tests build in the root" TERM cc1plus -- tools/fresh-machine
+else
+    check "test, Ctrl-C while it builds" INT cc1plus -- tools/test
+    check "test, SIGTERM while it builds" TERM cc1plus -- tools/test
+    check "reproducible, SIGTERM while it builds" TERM cc1plus -- tools/reproducible
+    check "screenshot, Ctrl-C once Wine runs" INT "wineserver(64)?" -- tools/screenshot
+    check "run, SIGTERM once Wine runs" TERM "wineserver(64)?" -- tools/run
+fi
+
+echo "interrupt: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
