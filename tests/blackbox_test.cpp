@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "atbash.h"
 #include "resource.h"
@@ -266,27 +268,33 @@ TEST_F(Program, CaptionTurnsOneCharacterEveryHalfSecond)
     };
 
     open();
-    int first = -1, last = -1;
-    DWORD first_time = 0, last_time = 0;
+    // Each change seen: how many steps it made, in how many milliseconds.
+    // Under emulation or load one step may come late and the next early, so
+    // the steps are judged by their median.
+    std::vector<double> step_ms;
+    int last = -1, steps = 0;
+    DWORD last_time = 0;
     std::string previous;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 4000; Sleep(10)) {
+    for (DWORD start = GetTickCount(); steps < 10 && GetTickCount() - start < 20000; Sleep(10)) {
         std::string seen = text_of(dialog);
         if (seen == previous)
             continue;
         previous = seen;
         int at = position(seen, last < 0 ? 0 : last);
         ASSERT_GE(at, 0) << "\"" << seen << "\" is not a later caption of the cycle than step " << last;
-        if (first < 0) {
-            first = at;
-            first_time = GetTickCount();
+        DWORD now = GetTickCount();
+        if (last >= 0) {
+            step_ms.push_back(double(now - last_time) / (at - last));
+            steps += at - last;
         }
         last = at;
-        last_time = GetTickCount();
+        last_time = now;
     }
-    ASSERT_GE(last - first, 5) << "the caption took " << last - first << " steps in 4 seconds";
-    double period = double(last_time - first_time) / (last - first);
-    EXPECT_GT(period, 350) << "milliseconds per step";
-    EXPECT_LT(period, 800) << "milliseconds per step";
+    ASSERT_GE(steps, 5) << "the caption took " << steps << " steps in 20 seconds";
+    std::sort(step_ms.begin(), step_ms.end());
+    double median = step_ms[step_ms.size() / 2];
+    EXPECT_GT(median, 350) << "milliseconds per step";
+    EXPECT_LT(median, 800) << "milliseconds per step";
 }
 
 // Copies every resource of the program but its dialogs into `update`.
@@ -330,9 +338,15 @@ TEST_F(Program, WithoutItsDialogItEndsWithStatusOne)
     FreeLibrary(original);
 
     start(exe);
-    EXPECT_EQ(exit_status(), 1);
-    HWND shown = find_dialog(process.dwProcessId);
+    // Whatever it would show, it shows before it ends: look until then.
+    HWND shown = nullptr;
+    for (DWORD begin = GetTickCount(); !shown && GetTickCount() - begin < 15000;) {
+        if (WaitForSingleObject(process.hProcess, 5) != WAIT_TIMEOUT)
+            break;
+        shown = find_dialog(process.dwProcessId);
+    }
     EXPECT_EQ(shown, nullptr) << "it shows \"" << text_of(shown) << "\"";
+    EXPECT_EQ(exit_status(), 1);
     DeleteFileA(exe.c_str());
     DeleteFileA(copy);
 }
