@@ -1,0 +1,135 @@
+// Waits, for tools/screenshot, until the running program is in the state that
+// its picture is to show, asking its windows from this second process:
+//
+//   await_sample focus SECONDS        the dialog is up, idle, and its input
+//                                     box has the keyboard focus
+//   await_sample shown SECONDS TEXT   the input box holds TEXT, the output box
+//                                     its Atbash image, the caption is part-way
+//                                     through a sweep (and stays so for a
+//                                     second more), and all is painted
+//
+// Exits with 0 once the state holds; after SECONDS without it, with 1 and one
+// line that says what the program shows instead.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "atbash.h"
+#include "resource.h"
+
+namespace {
+
+const int caption_length = sizeof APP_CAPTION - 1;
+
+// Another process's window text: WM_GETTEXT, as GetWindowText would not ask it.
+void text_of(HWND window, char *buffer, int size)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(
+            window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &length))
+        length = 0;
+    buffer[length] = '\0';
+}
+
+// Where `caption` stands in the caption's cycle of 56 steps, or -1.
+int step_of(const char *caption)
+{
+    char expected[] = APP_CAPTION;
+    for (int step = 0; step < 2 * caption_length; ++step) {
+        if (std::strcmp(caption, expected) == 0)
+            return step;
+        atbash(&expected[step % caption_length], 1);
+    }
+    return -1;
+}
+
+BOOL CALLBACK match_dialog(HWND window, LPARAM found)
+{
+    char name[16] = {};
+    char caption[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    text_of(window, caption, sizeof caption);
+    if (step_of(caption) < 0)
+        return TRUE;
+    *reinterpret_cast<HWND *>(found) = window;
+    return FALSE;
+}
+
+// The state seen, and what is wrong with it: nothing where it is as wanted.
+struct Seen {
+    char input[256];
+    char output[256];
+    char caption[64];
+    const char *wrong;
+};
+
+Seen look(const char *mode, const char *sample)
+{
+    Seen seen{};
+    HWND dialog = nullptr;
+    EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) {
+        seen.wrong = "no dialog of the program is shown";
+        return seen;
+    }
+    // The program has handled what was sent to it before.
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer)) {
+        seen.wrong = "the program does not answer";
+        return seen;
+    }
+    HWND input = GetDlgItem(dialog, IDC_INPUT);
+    text_of(input, seen.input, sizeof seen.input);
+    text_of(GetDlgItem(dialog, IDC_OUTPUT), seen.output, sizeof seen.output);
+    text_of(dialog, seen.caption, sizeof seen.caption);
+    if (std::strcmp(mode, "focus") == 0) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) || info.hwndFocus != input)
+            seen.wrong = "the input box does not have the focus";
+        return seen;
+    }
+    char expected[256] = {};
+    std::strncpy(expected, sample, sizeof expected - 1);
+    atbash(expected, static_cast<int>(std::strlen(expected)));
+    int step = step_of(seen.caption) % caption_length;
+    if (std::strcmp(seen.input, sample) != 0 || std::strcmp(seen.output, expected) != 0)
+        seen.wrong = "the sample is not shown whole";
+    else if (step < 1 || step > caption_length - 3)
+        seen.wrong = "the caption is at the end of a sweep";
+    else
+        // Painted now, frame and children too, before the picture is taken.
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return seen;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 3 || (std::strcmp(argv[1], "focus") != 0 && std::strcmp(argv[1], "shown") != 0) ||
+        (std::strcmp(argv[1], "shown") == 0 && argc != 4)) {
+        std::fputs("usage: await_sample focus SECONDS, or await_sample shown SECONDS TEXT\n", stderr);
+        return 2;
+    }
+    const DWORD limit = static_cast<DWORD>(std::atoi(argv[2])) * 1000;
+    const char *sample = argc > 3 ? argv[3] : "";
+    Seen seen{};
+    for (DWORD start = GetTickCount(); GetTickCount() - start < limit; Sleep(100)) {
+        seen = look(argv[1], sample);
+        if (!seen.wrong)
+            return 0;
+    }
+    std::fprintf(stderr,
+                 "%s after %s seconds: input \"%s\", output \"%s\", caption \"%s\"\n",
+                 seen.wrong,
+                 argv[2],
+                 seen.input,
+                 seen.output,
+                 seen.caption);
+    return 1;
+}
