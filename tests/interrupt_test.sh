@@ -154,7 +154,7 @@ check() {
 }
 
 if [ "${1:-}" = fresh-machine ]; then
-    check "fresh-machine, Ctrl-C while debootstrap runs" INT debootstrap -- tools/fresh-machine
+    check "fresh-machine, Ctrl-C while debootstrap installs packages" INT dpkg -- tools/fresh-machine
     check "fresh-machine, SIGTERM while the tests build in the root" TERM cc1plus -- tools/fresh-machine
 else
     check "test, Ctrl-C while it builds" INT cc1plus -- tools/test
