@@ -2,7 +2,8 @@
 # package_test.sh BUILD_DIR VERSION
 #
 # Makes the release archive with cpack and checks, as a user unpacking it
-# would, what it holds and that the programs match their SHA-256 sums.
+# would, what it holds, that the programs match their SHA-256 sums and that
+# the README's links lead to files in it.
 set -eu
 build=$1
 version=$2
@@ -18,9 +19,13 @@ cpack -G ZIP >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
 cd "$work"
 cmake -E tar xf "$build/$name.zip"
 found=$(cd "$name" && ls | sort | tr '\n' ' ')
-expected="LICENSE README.md SHA256SUMS atbash.exe quindarelvoxen.exe "
+expected="LICENSE README.md SHA256SUMS atbash.exe docs quindarelvoxen.exe "
 [ "$found" = "$expected" ] || { echo "package: holds '$found', not '$expected'"; exit 1; }
 (cd "$name" && sha256sum -c SHA256SUMS) || { echo "package: the sums do not match"; exit 1; }
 grep -q '^MIT License' "$name/LICENSE" || { echo "package: LICENSE is not the MIT licence"; exit 1; }
+# The README's links and picture lead into the archive's own docs/.
+for target in $(grep -o '](docs/[^)#]*' "$name/README.md" | cut -c 3-); do
+    [ -f "$name/$target" ] || { echo "package: the README leads to $target, which the archive lacks"; exit 1; }
+done
 cmp -s "$name/quindarelvoxen.exe" "$build/quindarelvoxen.exe" || { echo "package: quindarelvoxen.exe is not the built one"; exit 1; }
 echo "package: $name.zip holds $found"
