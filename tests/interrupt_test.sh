@@ -95,10 +95,7 @@ left_behind() {
         ! grep -q -x -F "$namespace" <<<"$now" || echo "a process in the namespace $namespace"
     done
     grep -F -e "$work" -e /var/tmp/quindarelvoxen-fresh /proc/self/mounts | cut -d ' ' -f 2 | sed 's/^/mount /'
-    # Wine's server keeps a folder there for each prefix as long as the
-    # prefix is.
-    find "$tmp" -mindepth 1 -maxdepth 1 -not -name "$(cat "$work/tree/build/windows/wineprefix/wineserver" 2>/dev/null)" |
-        sed 's/^/file /'
+    find "$tmp" -mindepth 1 -maxdepth 1 | sed 's/^/file /'
     find /var/tmp -maxdepth 1 -name 'quindarelvoxen-fresh.*' -newer "$work/tree" | sed 's/^/file /'
 }
 

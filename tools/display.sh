@@ -28,9 +28,10 @@ start_private_display() {
     export QUINDARELVOXEN_DISPLAY=private
 }
 
-# Ends the prefix's Wine server first: one left running would outlive the display.
+# Ends the prefix's Wine server first: one left running would outlive the
+# display. Wine finds it as tools/wine-run runs Wine, without TMPDIR.
 stop_private_display() {
-    wineserver -k 2>/dev/null || true
+    env -u TMPDIR wineserver -k 2>/dev/null || true
     if [ -n "${display_pid:-}" ]; then
         kill "$display_pid" 2>/dev/null || true
         wait "$display_pid" 2>/dev/null || true
