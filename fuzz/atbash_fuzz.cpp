@@ -1,6 +1,6 @@
-// libFuzzer target for the cipher core: exactly the letters change, each to
-// its mirror, nothing outside the count is touched, and a second pass gives
-// the input back.
+// libFuzzer target for the cipher core, and each of the loops behind it:
+// exactly the letters change, each to its mirror, nothing outside the count
+// is touched, and a second pass gives the input back.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -20,9 +20,8 @@ int mirror_of(unsigned char b)
     return b;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+// Runs the checks on `loop`.
+void check(void (*loop)(char *, int), const uint8_t *data, size_t size)
 {
     // The text ends where its allocation ends, so that AddressSanitizer
     // catches any access past the count, and starts 0 to 63 bytes in, as the
@@ -33,15 +32,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char *text = buffer.data() + offset;
     if (size)
         std::memcpy(text, data, size);
-    atbash(text, static_cast<int>(size));
+    loop(text, static_cast<int>(size));
     for (size_t i = 0; i < offset; ++i)
         if (buffer[i] != 'M')
             std::abort();
     for (size_t i = 0; i < size; ++i)
         if (static_cast<unsigned char>(text[i]) != mirror_of(data[i]))
             std::abort();
-    atbash(text, static_cast<int>(size));
+    loop(text, static_cast<int>(size));
     if (size && std::memcmp(text, data, size) != 0)
         std::abort();
+}
+
+}  // namespace
+
+// atbash itself, and every loop behind it that this processor runs.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    check(atbash, data, size);
+    for (int i = 0; i < atbash_loop_count; ++i)
+        if (atbash_loops[i].run)
+            check(atbash_loops[i].run, data, size);
     return 0;
 }

@@ -1,6 +1,13 @@
 #include "atbash.h"
 
-void atbash(char *text, int length)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+#define ATBASH_WIDE 1
+#include <immintrin.h>
+#endif
+
+namespace {
+
+void portable(char *text, int length)
 {
     /* No branch and no conditional store on the byte, so that the loop
      * vectorizes: every byte gets a shift added, the distance to its mirror
@@ -19,4 +26,87 @@ void atbash(char *text, int length)
         unsigned char shift = static_cast<unsigned char>('A' + 'Z' - (2 * capital));
         text[i] = static_cast<char>(b + (shift & letter));
     }
+}
+
+#ifdef ATBASH_WIDE
+
+/* The same steps as the portable loop, 32 bytes at a time; what is left
+ * after the last 32 goes the portable way. */
+__attribute__((target("avx2"))) void avx2(char *text, int length)
+{
+    const __m256i small_bit_off = _mm256_set1_epi8(static_cast<char>(0xDF));
+    const __m256i to_top = _mm256_set1_epi8(63);
+    const __m256i below = _mm256_set1_epi8(-102);
+    const __m256i alphabet = _mm256_set1_epi8(static_cast<char>('A' + 'Z'));
+    int i = 0;
+    for (; i + 32 <= length; i += 32) {
+        auto *at = reinterpret_cast<__m256i *>(text + i);
+        __m256i b = _mm256_loadu_si256(at);
+        __m256i capital = _mm256_and_si256(b, small_bit_off);
+        __m256i letter = _mm256_cmpgt_epi8(below, _mm256_add_epi8(capital, to_top));
+        __m256i shift = _mm256_sub_epi8(alphabet, _mm256_add_epi8(capital, capital));
+        _mm256_storeu_si256(at, _mm256_add_epi8(b, _mm256_and_si256(shift, letter)));
+    }
+    portable(text + i, length - i);
+}
+
+/* 64 bytes at a time, the letters picked by a mask; the last, shorter run
+ * goes through a mask of its length, so that no byte past the count is read
+ * or written. */
+__attribute__((target("avx512bw"))) void avx512(char *text, int length)
+{
+    const __m512i small_bit_off = _mm512_set1_epi8(static_cast<char>(0xDF));
+    const __m512i first = _mm512_set1_epi8('A');
+    const __m512i letters = _mm512_set1_epi8(26);
+    const __m512i alphabet = _mm512_set1_epi8(static_cast<char>('A' + 'Z'));
+    for (int i = 0; i < length; i += 64) {
+        int left = length - i;
+        __mmask64 inside = left >= 64 ? ~0ULL : (1ULL << left) - 1;
+        __m512i b = _mm512_maskz_loadu_epi8(inside, text + i);
+        __m512i capital = _mm512_and_si512(b, small_bit_off);
+        __mmask64 letter = _mm512_cmplt_epu8_mask(_mm512_sub_epi8(capital, first), letters);
+        __m512i shift = _mm512_sub_epi8(alphabet, _mm512_add_epi8(capital, capital));
+        _mm512_mask_storeu_epi8(text + i, inside, _mm512_mask_add_epi8(b, letter, b, shift));
+    }
+}
+
+/* What this processor, and the system's saving of its registers, allow. */
+bool has_avx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+bool has_avx512bw()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512bw");
+}
+
+#endif
+
+}  // namespace
+
+#ifdef ATBASH_WIDE
+const atbash_loop atbash_loops[] = {
+    {"portable", portable},
+    {"avx2", has_avx2() ? avx2 : nullptr},
+    {"avx512bw", has_avx512bw() ? avx512 : nullptr},
+};
+#else
+const atbash_loop atbash_loops[] = {
+    {"portable", portable},
+};
+#endif
+const int atbash_loop_count = sizeof atbash_loops / sizeof atbash_loops[0];
+
+void atbash(char *text, int length)
+{
+#ifdef ATBASH_WIDE
+    /* The widest loop that this processor runs, chosen once. */
+    static void (*const widest)(char *, int) = has_avx512bw() ? avx512 : has_avx2() ? avx2 : portable;
+    widest(text, length);
+#else
+    portable(text, length);
+#endif
 }

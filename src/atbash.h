@@ -6,4 +6,16 @@
  * Applying it twice gives back the original text. */
 void atbash(char *text, int length);
 
+/* The loops that atbash can take, each doing all that it does: the portable
+ * one, which every build has, and on x86-64 Linux wider ones, of which
+ * atbash takes the widest that this processor runs. `run` is null where the
+ * processor lacks what the loop needs. The tests, the fuzzer and the
+ * benchmark try each one. */
+struct atbash_loop {
+    const char *name;
+    void (*run)(char *text, int length);
+};
+extern const atbash_loop atbash_loops[];
+extern const int atbash_loop_count;
+
 #endif

@@ -2,16 +2,38 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "atbash.h"
 
 namespace {
 
-// cppcheck-suppress passedByValue ; the copy is what gets mirrored and returned
-std::string mirrored(std::string text)
+using Loop = void (*)(char *, int);
+
+// atbash itself, then every loop behind it that this processor runs.
+std::vector<std::pair<std::string, Loop>> ways()
 {
-    atbash(text.data(), static_cast<int>(text.size()));
+    std::vector<std::pair<std::string, Loop>> found = {{"atbash", atbash}};
+    for (int i = 0; i < atbash_loop_count; ++i)
+        if (atbash_loops[i].run)
+            found.emplace_back(atbash_loops[i].name, atbash_loops[i].run);
+    return found;
+}
+
+// cppcheck-suppress passedByValue ; the copy is what gets mirrored and returned
+std::string mirrored(std::string text, Loop loop = atbash)
+{
+    loop(text.data(), static_cast<int>(text.size()));
     return text;
+}
+
+int mirror_of(int b)
+{
+    if (b >= 'A' && b <= 'Z')
+        return 'Z' - (b - 'A');
+    if (b >= 'a' && b <= 'z')
+        return 'z' - (b - 'a');
+    return b;
 }
 
 struct Case {
@@ -34,22 +56,25 @@ TEST(Atbash, MirrorsLettersAndKeepsEverythingElse)
         {"ANSI accented letters stay", "\xC4pfel \xFC\x62\x65r Stra\xDF\x65", "\xC4kuvo \xFCyvi Hgiz\xDFv"},
         {"NUL inside the count is passed over", std::string("ab\0yz", 5), std::string("zy\0ba", 5)},
         {"double-byte trail bytes are mirrored like letters", "\x82\x61\x88\x9f", "\x82\x7a\x88\x9f"},
+        {"longer than any loop's step",
+         "The quick brown fox jumps over the lazy dog; THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG.",
+         "Gsv jfrxp yildm ulc qfnkh levi gsv ozab wlt; GSV JFRXP YILDM ULC QFNKH LEVI GSV OZAB WLT."},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(mirrored(c.input), c.expected) << c.name;
+    for (const auto &[way, loop] : ways())
+        for (const Case &c : cases)
+            EXPECT_EQ(mirrored(c.input, loop), c.expected) << way << ": " << c.name;
 }
 
 TEST(Atbash, EveryByteValue)
 {
-    for (int b = 0; b < 256; ++b) {
-        char text[1] = {static_cast<char>(b)};
-        atbash(text, 1);
-        int want = b;
-        if (b >= 'A' && b <= 'Z')
-            want = 'Z' - (b - 'A');
-        else if (b >= 'a' && b <= 'z')
-            want = 'z' - (b - 'a');
-        EXPECT_EQ(static_cast<unsigned char>(text[0]), want) << "byte " << b;
+    // All 256 values, twice, so that each lands in a wide loop's full step too.
+    std::string all;
+    for (int b = 0; b < 512; ++b)
+        all += static_cast<char>(b % 256);
+    for (const auto &[way, loop] : ways()) {
+        std::string text = mirrored(all, loop);
+        for (int i = 0; i < 512; ++i)
+            EXPECT_EQ(static_cast<unsigned char>(text[i]), mirror_of(i % 256)) << way << ": byte " << i % 256;
     }
 }
 
@@ -59,8 +84,10 @@ TEST(Atbash, TwiceGivesBackTheInput)
     for (int b = 0; b < 256; ++b)
         all += static_cast<char>(b);
     std::string text = all + "The quick brown fox jumps over the lazy dog.\r\n" + all;
-    EXPECT_EQ(mirrored(mirrored(text)), text);
-    EXPECT_NE(mirrored(text), text);
+    for (const auto &[way, loop] : ways()) {
+        EXPECT_EQ(mirrored(mirrored(text, loop), loop), text) << way;
+        EXPECT_NE(mirrored(text, loop), text) << way;
+    }
 }
 
 TEST(Atbash, TouchesExactlyTheCountedBytes)
@@ -75,19 +102,42 @@ TEST(Atbash, TouchesExactlyTheCountedBytes)
         {3, "zyxdef"},
         {6, "zyxwvu"},
     };
-    for (const auto &c : cases) {
-        // The text sits at the end of an exactly sized allocation, so
-        // AddressSanitizer reports any access past `length`.
-        size_t used = c.length > 0 ? static_cast<size_t>(c.length) : 0;
-        char *text = new char[used ? used : 1];
-        std::memcpy(text, "abcdef", used);
-        atbash(text, c.length);
-        EXPECT_EQ(std::string(text, used), std::string(c.expected, used)) << "length " << c.length;
-        delete[] text;
+    for (const auto &[way, loop] : ways()) {
+        for (const auto &c : cases) {
+            // The text sits at the end of an exactly sized allocation, so
+            // AddressSanitizer reports any access past `length`.
+            size_t used = c.length > 0 ? static_cast<size_t>(c.length) : 0;
+            char *text = new char[used ? used : 1];
+            std::memcpy(text, "abcdef", used);
+            loop(text, c.length);
+            EXPECT_EQ(std::string(text, used), std::string(c.expected, used)) << way << ": length " << c.length;
+            delete[] text;
 
-        char guarded[] = "abcdef";
-        atbash(guarded, c.length);
-        EXPECT_STREQ(guarded, c.expected) << "length " << c.length;
+            char guarded[] = "abcdef";
+            loop(guarded, c.length);
+            EXPECT_STREQ(guarded, c.expected) << way << ": length " << c.length;
+        }
+    }
+}
+
+TEST(Atbash, EveryLengthAndAlignmentAroundTheWideSteps)
+{
+    // Letters on both sides of the counted bytes must stay; lengths and
+    // starts cover every way a step of 32 or 64 bytes can begin and end.
+    std::string source;
+    for (int i = 0; i < 300; ++i)
+        source += static_cast<char>("Az{@`[ 9\xC1q"[i % 10]);
+    for (const auto &[way, loop] : ways()) {
+        for (int start = 0; start < 64; ++start) {
+            for (int length = 0; length <= 200; ++length) {
+                std::string buffer = source;
+                loop(&buffer[start], length);
+                std::string expected = source;
+                for (int i = start; i < start + length; ++i)
+                    expected[i] = static_cast<char>(mirror_of(static_cast<unsigned char>(source[i])));
+                ASSERT_EQ(buffer, expected) << way << ": start " << start << ", length " << length;
+            }
+        }
     }
 }
 
