@@ -50,23 +50,32 @@ __attribute__((target("avx2"))) void avx2(char *text, int length)
     portable(text + i, length - i);
 }
 
-/* 64 bytes at a time, the letters picked by a mask; the last, shorter run
- * goes through a mask of its length, so that no byte past the count is read
- * or written. */
-__attribute__((target("avx512bw"))) void avx512(char *text, int length)
+/* One step of 64 bytes: the letters, picked by a mask, get their shift. */
+__attribute__((target("avx512bw"))) inline __m512i mirror64(__m512i b)
 {
     const __m512i small_bit_off = _mm512_set1_epi8(static_cast<char>(0xDF));
     const __m512i first = _mm512_set1_epi8('A');
     const __m512i letters = _mm512_set1_epi8(26);
     const __m512i alphabet = _mm512_set1_epi8(static_cast<char>('A' + 'Z'));
-    for (int i = 0; i < length; i += 64) {
-        int left = length - i;
-        __mmask64 inside = left >= 64 ? ~0ULL : (1ULL << left) - 1;
-        __m512i b = _mm512_maskz_loadu_epi8(inside, text + i);
-        __m512i capital = _mm512_and_si512(b, small_bit_off);
-        __mmask64 letter = _mm512_cmplt_epu8_mask(_mm512_sub_epi8(capital, first), letters);
-        __m512i shift = _mm512_sub_epi8(alphabet, _mm512_add_epi8(capital, capital));
-        _mm512_mask_storeu_epi8(text + i, inside, _mm512_mask_add_epi8(b, letter, b, shift));
+    __m512i capital = _mm512_and_si512(b, small_bit_off);
+    __mmask64 letter = _mm512_cmplt_epu8_mask(_mm512_sub_epi8(capital, first), letters);
+    __m512i shift = _mm512_sub_epi8(alphabet, _mm512_add_epi8(capital, capital));
+    return _mm512_mask_add_epi8(b, letter, b, shift);
+}
+
+/* 64 bytes at a time; the last, shorter run goes through a mask of its
+ * length, so that no byte past the count is read or written. Only that run
+ * is loaded and stored through the mask, which is slower. */
+__attribute__((target("avx512bw"))) void avx512(char *text, int length)
+{
+    int i = 0;
+    for (; i + 64 <= length; i += 64) {
+        auto *at = reinterpret_cast<__m512i *>(text + i);
+        _mm512_storeu_si512(at, mirror64(_mm512_loadu_si512(at)));
+    }
+    if (i < length) {
+        __mmask64 inside = (1ULL << (length - i)) - 1;
+        _mm512_mask_storeu_epi8(text + i, inside, mirror64(_mm512_maskz_loadu_epi8(inside, text + i)));
     }
 }
 
@@ -100,11 +109,17 @@ const atbash_loop atbash_loops[] = {
 #endif
 const int atbash_loop_count = sizeof atbash_loops / sizeof atbash_loops[0];
 
+#ifdef ATBASH_WIDE
+namespace {
+/* The widest loop that this processor runs, chosen as the program starts
+ * (a static in atbash would need a guard, and the guard libstdc++). */
+void (*const widest)(char *, int) = has_avx512bw() ? avx512 : has_avx2() ? avx2 : portable;
+}  // namespace
+#endif
+
 void atbash(char *text, int length)
 {
 #ifdef ATBASH_WIDE
-    /* The widest loop that this processor runs, chosen once. */
-    static void (*const widest)(char *, int) = has_avx512bw() ? avx512 : has_avx2() ? avx2 : portable;
     widest(text, length);
 #else
     portable(text, length);
