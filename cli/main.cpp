@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -30,7 +32,8 @@ const char usage_text[] =
     "\n"
     "Exit status:\n"
     "  0  if all went well,\n"
-    "  1  if a FILE could not be read or the output could not be written,\n"
+    "  1  if a FILE could not be read or is the output itself, or the output\n"
+    "     could not be written,\n"
     "  2  for an unknown option.\n";
 
 // Input streams through this one buffer, whatever its size.
@@ -38,10 +41,10 @@ alignas(4096) char buffer[128 * 1024];
 
 enum Outcome : unsigned char { done, read_failed, write_failed, output_closed };
 
-void report(const char *what, int error)
+void report(const char *what, const char *why)
 {
     // Nothing is left to do when even standard error fails.
-    static_cast<void>(std::fprintf(stderr, "atbash: %s: %s\n", what, std::strerror(error)));
+    static_cast<void>(std::fprintf(stderr, "atbash: %s: %s\n", what, why));
 }
 
 // Writes all of `data` to standard output, through short writes and
@@ -55,7 +58,12 @@ Outcome write_all(const char *data, size_t size)
                 continue;
             if (errno == EPIPE)
                 return output_closed;
-            report("write error", errno);
+            report("write error", std::strerror(errno));
+            return write_failed;
+        }
+        // Nothing written and no error: trying again would never end.
+        if (written == 0) {
+            report("write error", "the output takes no more");
             return write_failed;
         }
         data += written;
@@ -72,7 +80,7 @@ Outcome convert(int input, const char *name)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            report(name, errno);
+            report(name, std::strerror(errno));
             return read_failed;
         }
         if (got == 0)
@@ -84,17 +92,52 @@ Outcome convert(int input, const char *name)
     }
 }
 
+// Whether reading `input` would read back what is written: the output is
+// a regular file, and the input is that same file, not yet read to its end
+// (as `atbash f >> f`, which would otherwise grow f until the disk is full).
+bool is_output(int input)
+{
+#ifdef _WIN32
+    // Windows 8 and later tell a file's identity; Wine, for a handle that it
+    // was given as standard output, without the volume's serial number.
+    auto file = reinterpret_cast<HANDLE>(_get_osfhandle(input));
+    auto output = reinterpret_cast<HANDLE>(_get_osfhandle(1));
+    FILE_ID_INFO in{};
+    FILE_ID_INFO out{};
+    FILE_STANDARD_INFO size{};
+    if (GetFileType(output) != FILE_TYPE_DISK || !GetFileInformationByHandleEx(file, FileIdInfo, &in, sizeof in) ||
+        !GetFileInformationByHandleEx(output, FileIdInfo, &out, sizeof out) ||
+        !GetFileInformationByHandleEx(file, FileStandardInfo, &size, sizeof size))
+        return false;
+    bool same_volume = in.VolumeSerialNumber == out.VolumeSerialNumber || !in.VolumeSerialNumber ||
+                       !out.VolumeSerialNumber;
+    return same_volume && std::memcmp(&in.FileId, &out.FileId, sizeof in.FileId) == 0 &&
+           _lseeki64(input, 0, SEEK_CUR) < size.EndOfFile.QuadPart;
+#else
+    struct stat in {};
+    struct stat out {};
+    if (fstat(1, &out) != 0 || !S_ISREG(out.st_mode) || fstat(input, &in) != 0)
+        return false;
+    return in.st_dev == out.st_dev && in.st_ino == out.st_ino && lseek(input, 0, SEEK_CUR) < in.st_size;
+#endif
+}
+
+// Writes the Atbash image of standard input (`-`) or of the file `name`.
 Outcome convert_file(const char *name)
 {
-    if (std::strcmp(name, "-") == 0)
-        return convert(0, name);
-    int input = open(name, O_RDONLY | O_BINARY);
+    const bool standard_input = std::strcmp(name, "-") == 0;
+    int input = standard_input ? 0 : open(name, O_RDONLY | O_BINARY);
     if (input < 0) {
-        report(name, errno);
+        report(name, std::strerror(errno));
         return read_failed;
     }
-    Outcome outcome = convert(input, name);
-    close(input);
+    Outcome outcome = read_failed;
+    if (is_output(input))
+        report(name, "input file is output file");
+    else
+        outcome = convert(input, name);
+    if (!standard_input)
+        close(input);
     return outcome;
 }
 
@@ -102,7 +145,7 @@ Outcome convert_file(const char *name)
 int print(const char *text)
 {
     if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
-        report("write error", errno);
+        report("write error", std::strerror(errno));
         return 1;
     }
     return 0;
@@ -139,7 +182,7 @@ int main(int argc, char **argv)
     }
 
     if (files == 0)
-        return convert(0, "-") == done ? 0 : 1;
+        return convert_file("-") == done ? 0 : 1;
     int status = 0;
     bool options = true;
     for (int i = 1; i < argc; ++i) {

@@ -4,8 +4,9 @@
 # The atbash command as a user meets it, one row per case. `tr` is the oracle
 # for the cipher: LC_ALL=C tr A-Za-z ZYX...zyx... maps the same bytes.
 # With a RUNNER (the Windows build under Wine), the rows about POSIX pipes,
-# devices and directories are left out; the binary-mode rows are what counts
-# there.
+# devices, directories and faults are left out; the binary-mode rows are what
+# counts there. Natively, FAULTS names tests/faults.cpp built as a library,
+# which some rows put in with LD_PRELOAD.
 set -u
 # The rows run in a folder of their own: name the programs absolutely.
 arguments=()
@@ -23,6 +24,7 @@ atbash() {
 }
 export -f atbash
 emulated=$(($# > 1))
+[ "$emulated" = 1 ] || [ -n "${FAULTS:-}" ] || { echo "cli_test: set FAULTS to the faults library" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -43,7 +45,8 @@ failed=0
 # check [posix] NAME STATUS EXPECTED_STDOUT EXPECTED_STDERR -- COMMAND...
 # Runs COMMAND in bash with $atbash set; compares status, standard output
 # byte for byte with the file EXPECTED_STDOUT, and standard error with the
-# extended regular expression EXPECTED_STDERR (empty: nothing at all).
+# extended regular expression EXPECTED_STDERR (empty: nothing at all). A
+# command that hangs is ended after two minutes, with status 124.
 check() {
     if [ "$1" = posix ]; then
         shift
@@ -52,7 +55,7 @@ check() {
     local name=$1 status=$2 stdout=$3 stderr=$4
     shift 5
     local got=0
-    bash -c "$*" >out 2>err || got=$?
+    timeout 120 bash -c "$*" >out 2>err || got=$?
     local problems=""
     [ "$got" = "$status" ] || problems+=" status $got, not $status;"
     cmp -s out "$stdout" || problems+=" standard output differs ($(wc -c <out) bytes);"
@@ -79,6 +82,15 @@ printf 'zyx' >h.out
 head -c 10 bytes.out >ten.out
 printf 'b\nb\nb\nb\nb\nb\nb\nb\nb\nb\n' >endless.out
 printf 'atbash %s\n' "${VERSION:-}" >version.out
+mirror <big >big.out
+cat hello zebra.out hello.out >self.out
+printf '\0zyx\0\0\0\0' >beyond.out
+head -c 64 big.out | cat hello.out - zebra.out >eio.out
+printf 'Hello, World!\nGrown.' | mirror >grown.out
+# with_faults COMMAND...: COMMAND with the fault library, and the sanitizers'
+# runtime told to let it come first.
+with_faults() { LD_PRELOAD=$FAULTS ASAN_OPTIONS=verify_asan_link_order=0 "$@"; }
+export -f with_faults
 
 check "standard input"            0 hello.out  "" -- 'atbash <hello'
 check "- is standard input"       0 hello.out  "" -- 'atbash - <hello'
@@ -96,10 +108,32 @@ check posix "closed pipe"               0 ten.out    "" -- 'atbash bytes big | h
 check posix "endless pipe"              0 endless.out "" -- 'yes | atbash | head -c 20; exit ${PIPESTATUS[1]/141/0}'
 check posix "closed pipe, SIGPIPE ignored" 1 ten.out "" -- 'trap "" PIPE; atbash bytes big | head -c 10; exit ${PIPESTATUS[0]}'
 check "-- ends the options"       0 h.out      "" -- 'atbash -- -h'
-check "help"                      0 empty       "" -- 'atbash --help | grep -q "^Usage: atbash" && atbash -h | grep -q "^Usage: atbash"'
+check "help"                      0 empty       "" -- 'atbash --help >long && atbash -h >short && grep -q "^Usage: atbash" long short'
 check "version"                   0 version.out "" -- 'atbash --version'
 check "unknown option"            2 empty      "^atbash: unknown option '-x'$" -- 'atbash -x hello'
 check posix "help into a full disk"     1 empty      '^atbash: write error' -- 'atbash --help >/dev/full'
+check "a file of 0 bytes"         0 empty      "" -- 'atbash empty'
+check "input file is output file" 1 self.out   '^atbash: self: input file is output file$' -- \
+    'cp hello self; (ulimit -f 100; atbash zebra self hello >>self); status=$?; cat self; exit $status'
+check "standard input is output"  1 hello      '^atbash: -: input file is output file$' -- \
+    'cp hello self; (ulimit -f 100; atbash <self >>self); status=$?; cat self; exit $status'
+check posix "a FIFO"                    0 hello.out  "" -- 'mkfifo fifo && { cat hello >fifo & } && atbash fifo'
+check posix "/proc/self/maps"           0 empty      "" -- \
+    'atbash /proc/self/maps | atbash >maps && [ -s maps ] && ! grep -v -E "^[0-9a-f]+-[0-9a-f]+ [-r][-w][-x][ps] " maps'
+check posix "/dev/zero into head -c"    0 empty      "" -- \
+    'atbash /dev/zero | head -c 1000000 >zeros; status=${PIPESTATUS[0]}; head -c 1000000 /dev/zero | cmp -s - zeros && exit ${status/141/0}'
+check posix "a file larger than 4 GiB"  0 beyond.out "" -- \
+    'truncate -s 4294967304 sparse && printf abc | dd of=sparse bs=1 seek=4294967297 conv=notrunc status=none &&
+     atbash sparse | dd bs=1M skip=4096 iflag=fullblock status=none'
+check posix "a read that fails halfway" 1 eio.out    '^atbash: eio: Input/output error$' -- \
+    'head -c 100 big >eio; FAULT=read-eio FAULT_FILE=eio with_faults atbash hello eio zebra'
+check posix "a file cut while read"     0 empty      "" -- \
+    'cp big cut; FAULT=truncate FAULT_FILE=cut with_faults atbash cut >got; status=$?; n=$(wc -c <got)
+     [ "$n" -ge 1000 ] && [ "$n" -lt "$(wc -c <big)" ] && head -c "$n" big.out | cmp -s - got && exit $status'
+check posix "a file that grows while read" 0 grown.out "" -- \
+    'cp hello grow; FAULT=grow FAULT_FILE=grow with_faults atbash grow'
+check posix "output that takes nothing" 1 empty      '^atbash: write error: the output takes no more$' -- \
+    'FAULT=write-zero with_faults atbash hello'
 check posix "100 MB stream"             0 empty      "" -- 'a=$(yes "The quick brown fox jumps over the lazy dog 0123456789!" | head -c 100000000 | atbash | cksum)
     b=$(yes "The quick brown fox jumps over the lazy dog 0123456789!" | head -c 100000000 | LC_ALL=C tr A-Za-z ZYXWVUTSRQPONMLKJIHGFEDCBAzyxwvutsrqponmlkjihgfedcba | cksum)
     [ "$a" = "$b" ]'

@@ -1,0 +1,92 @@
+// Faults that the atbash command's test cannot bring about by itself, made
+// by this library under LD_PRELOAD, as FAULT says:
+//
+//   read-eio     the file named FAULT_FILE gives its first 64 bytes, then
+//                every read of it fails with EIO, as a failing disk would
+//   truncate     once its first read is done, that file is cut to 1,000
+//                bytes, as by a writer at the same time
+//   grow         once its first read is done, "Grown." is added to its end
+//   write-zero   every write to standard output writes nothing and reports
+//                no error
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+using Read = ssize_t (*)(int, void *, size_t);
+using Write = ssize_t (*)(int, const void *, size_t);
+
+const char *fault()
+{
+    const char *name = std::getenv("FAULT");
+    return name ? name : "";
+}
+
+// Whether `fd` is open on the file FAULT_FILE names; its path goes to `path`.
+bool is_faulty(int fd, char *path, size_t size)
+{
+    const char *wanted = std::getenv("FAULT_FILE");
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t length = readlink(link, path, size - 1);
+    if (!wanted || fd < 3 || length < 0)
+        return false;
+    path[length] = '\0';
+    size_t tail = std::strlen(wanted);
+    return static_cast<size_t>(length) >= tail && std::strcmp(path + length - tail, wanted) == 0;
+}
+
+ssize_t faulty_read(Read real, int fd, void *buffer, size_t count)
+{
+    char path[4096];
+    if (!is_faulty(fd, path, sizeof path))
+        return real(fd, buffer, count);
+    static int reads = 0;
+    ++reads;
+    if (std::strcmp(fault(), "read-eio") == 0) {
+        if (reads > 1) {
+            errno = EIO;
+            return -1;
+        }
+        return real(fd, buffer, count < 64 ? count : 64);
+    }
+    ssize_t got = real(fd, buffer, count);
+    if (reads == 1 && std::strcmp(fault(), "truncate") == 0 && truncate(path, 1000) != 0)
+        std::perror("faults: truncate");
+    if (reads == 1 && std::strcmp(fault(), "grow") == 0) {
+        int end = open(path, O_WRONLY | O_APPEND);
+        if (write(end, "Grown.", 6) != 6)
+            std::perror("faults: grow");
+        close(end);
+    }
+    return got;
+}
+
+}  // namespace
+
+extern "C" ssize_t read(int fd, void *buffer, size_t count)
+{
+    static auto real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "read"));
+    return faulty_read(real, fd, buffer, count);
+}
+
+// What read becomes in a build with _FORTIFY_SOURCE.
+extern "C" ssize_t __read_chk(int fd, void *buffer, size_t count, size_t)
+{
+    static auto real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "read"));
+    return faulty_read(real, fd, buffer, count);
+}
+
+extern "C" ssize_t write(int fd, const void *buffer, size_t count)
+{
+    static auto real = reinterpret_cast<Write>(dlsym(RTLD_NEXT, "write"));
+    if (fd == 1 && std::strcmp(fault(), "write-zero") == 0)
+        return 0;
+    return real(fd, buffer, count);
+}
