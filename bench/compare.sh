@@ -2,41 +2,77 @@
 # bench/compare.sh
 #
 # Measures the atbash command as the release preset builds it (preset "bench"
-# adds the core's benchmark to it),
-# against tr and cat on a generated 256 MiB text in one hyperfine run, reports
-# its peak memory at 16 MiB and at 1 GiB of input, and runs the core's
-# benchmark beside memcpy. Results go to standard output and build/bench/.
+# adds the core's benchmark to it), in one run: against cat in five cases and
+# against tr, on a generated 256 MiB text in the page cache, with hyperfine;
+# its peak memory at 16 MiB and at 1 GiB of input, from a regular file and
+# from a pipe; and the core's loops beside memcpy. Results go to standard
+# output and build/bench/. A case's ratio is cat's median time over atbash's:
+# atbash's throughput as a share of cat's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/setup hyperfine time libbenchmark-dev
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j 2 >/dev/null
-out=build/bench
+out=$PWD/build/bench
 atbash=$out/atbash
 
 line='The Quick Brown Fox Jumps Over The Lazy Dog, 0123456789; the end.'
 text=$out/text-256MiB
-if [ ! -f "$text" ]; then
-    { yes "$line" || true; } | head -c $((256 << 20)) >"$text"
+[ -f "$text" ] || { { yes "$line" || true; } | head -c $((256 << 20)) >"$text"; }
+# The tmpfs case needs both files on a tmpfs.
+shm=/dev/shm/atbash-bench.$$
+trap 'rm -rf "$shm"' EXIT
+if [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ]; then
+    mkdir "$shm"
+    cp "$text" "$shm/text"
 fi
 
 echo "== machine"
 lscpu | grep -E '^(Model name|CPU\(s\)|L2 cache|L3 cache)' || true
+grep -o -w -E 'avx2|avx512bw' /proc/cpuinfo | sort -u | paste -s -d ' ' || true
 
-echo "== the command on 256 MiB"
-hyperfine --warmup 2 --runs 10 --export-markdown "$out/commands.md" \
+# compare NAME TARGET ATBASH CAT: both commands, 30 runs each after 3 to warm
+# up; prints the medians and the ratio, and whether it meets TARGET.
+compare() {
+    hyperfine --warmup 3 --runs 30 --export-csv "$out/case.csv" -n atbash "$3" -n cat "$4" >"$out/case.log" 2>&1 ||
+        { cat "$out/case.log"; exit 1; }
+    awk -F, -v name="$1" -v target="$2" '
+        NR == 2 { a = $4; sa = $3 } NR == 3 { c = $4; sc = $3 }
+        END { ratio = c / a
+              printf "%-34s atbash %6.1f ms (σ %4.1f)  cat %6.1f ms (σ %4.1f)  %.2fx  %s %s\n",
+                  name, a * 1000, sa * 1000, c * 1000, sc * 1000, ratio, (ratio >= target ? "meets" : "MISSES"), target }' \
+        "$out/case.csv"
+}
+
+echo "== the command against cat, 256 MiB, medians of 30 runs"
+compare "a regular file to /dev/null" 0.9 "$atbash $text >/dev/null" "cat $text >/dev/null"
+compare "a regular file on standard input" 0.9 "$atbash <$text >/dev/null" "cat <$text >/dev/null"
+compare "a pipe in" 0.9 "cat $text | $atbash >/dev/null" "cat $text | cat >/dev/null"
+compare "a pipe out" 0.9 "$atbash $text | cat >/dev/null" "cat $text | cat >/dev/null"
+if [ -d "$shm" ]; then
+    compare "a file on tmpfs to a file on tmpfs" 0.95 "$atbash $shm/text >$shm/out" "cat $shm/text >$shm/out"
+else
+    echo "a file on tmpfs: /dev/shm is no tmpfs here, so this case is left out"
+fi
+
+echo "== the command against tr, 256 MiB"
+hyperfine --warmup 2 --runs 10 --export-markdown "$out/tr.md" \
     -n atbash "$atbash $text >/dev/null" \
-    -n tr "LC_ALL=C tr 'A-Za-z' 'ZYXWVUTSRQPONMLKJIHGFEDCBAzyxwvutsrqponmlkjihgfedcba' <$text >/dev/null" \
-    -n cat "cat $text >/dev/null"
+    -n tr "LC_ALL=C tr 'A-Za-z' 'ZYXWVUTSRQPONMLKJIHGFEDCBAzyxwvutsrqponmlkjihgfedcba' <$text >/dev/null"
 
 echo "== peak memory (maximum resident set in KiB, 5 runs, median)"
 for size in 16M 1G; do
-    runs=$(for run in 1 2 3 4 5; do
+    file=$out/text-$size
+    [ -f "$file" ] || { { yes "$line" || true; } | head -c "$size" >"$file"; }
+    pipe=$(for run in 1 2 3 4 5; do
         { { yes "$line" || true; } | head -c "$size" | /usr/bin/time -f %M "$atbash" >/dev/null; } 2>&1
-    done | sort -n | tr '\n' ' ')
-    echo "$size: median $(echo "$runs" | cut -d' ' -f3) of $runs"
+    done | sort -n | sed -n 3p)
+    regular=$(for run in 1 2 3 4 5; do
+        { /usr/bin/time -f %M "$atbash" "$file" >/dev/null; } 2>&1
+    done | sort -n | sed -n 3p)
+    echo "$size: $pipe from a pipe, $regular from a regular file"
 done
 
-echo "== the core beside memcpy"
+echo "== the core's loops beside memcpy"
 "$out/atbash_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true

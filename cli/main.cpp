@@ -36,8 +36,10 @@ const char usage_text[] =
     "     could not be written,\n"
     "  2  for an unknown option.\n";
 
-// Input streams through this one buffer, whatever its size.
-alignas(4096) char buffer[128 * 1024];
+// Input streams through this one buffer, whatever its size: 256 KiB, as
+// measured (bench/compare.sh), fewer system calls than 128 KiB and still
+// within the processor's second-level cache, where the cipher runs.
+alignas(4096) char buffer[256 * 1024];
 
 enum Outcome : unsigned char { done, read_failed, write_failed, output_closed };
 
@@ -122,10 +124,29 @@ bool is_output(int input)
 #endif
 }
 
+// Grows the pipe that `fd` may be to 1 MiB, where the system allows it: the
+// program at its other end and this one then wait on each other a quarter
+// as often, and a pipe at either end of atbash is faster than one between
+// two cats (bench/compare.sh). A pipe that is already as large stays so;
+// anything else is left as it is.
+void widen_pipe(int fd)
+{
+#ifdef F_SETPIPE_SZ
+    const int wide = 1 << 20;
+    int size = fcntl(fd, F_GETPIPE_SZ);
+    if (size > 0 && size < wide)
+        static_cast<void>(fcntl(fd, F_SETPIPE_SZ, wide));
+#else
+    static_cast<void>(fd);
+#endif
+}
+
 // Writes the Atbash image of standard input (`-`) or of the file `name`.
 Outcome convert_file(const char *name)
 {
     const bool standard_input = std::strcmp(name, "-") == 0;
+    if (standard_input)
+        widen_pipe(0);
     int input = standard_input ? 0 : open(name, O_RDONLY | O_BINARY);
     if (input < 0) {
         report(name, std::strerror(errno));
@@ -160,6 +181,7 @@ int main(int argc, char **argv)
     _setmode(0, _O_BINARY);
     _setmode(1, _O_BINARY);
 #endif
+    widen_pipe(1);
     // First the options, which are then struck out; what remains are FILEs.
     int files = 0;
     for (int i = 1; i < argc; ++i) {
