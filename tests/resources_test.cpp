@@ -261,25 +261,36 @@ struct Image {
     }
 };
 
-TEST(ProgramFile, IsA32BitGuiProgramThatImportsOnlySystemDlls)
+TEST(ProgramFile, BothAre32BitProgramsThatImportOnlySystemDlls)
 {
-    Image image{read_file(program_path)};
-    ASSERT_GT(image.file.size(), 0x200u) << program_path;
-    EXPECT_EQ(image.u32(image.nt()), 0x00004550u);   // "PE\0\0"
-    EXPECT_EQ(image.u16(image.nt() + 4), 0x014c);    // i386
-    EXPECT_EQ(image.u16(image.optional()), 0x10b);   // PE32
-    EXPECT_EQ(image.u16(image.optional() + 68), 2);  // Windows GUI subsystem
+    // ADVAPI32 gives the stack protector its random guard.
+    const struct {
+        const std::string &path;
+        unsigned subsystem;  // 2 GUI, 3 console
+        std::vector<std::string> dlls;
+    } programs[] = {
+        {program_path, 2, {"ADVAPI32.DLL", "KERNEL32.DLL", "MSVCRT.DLL", "USER32.DLL"}},
+        {cli_path, 3, {"ADVAPI32.DLL", "KERNEL32.DLL", "MSVCRT.DLL"}},
+    };
+    for (const auto &program : programs) {
+        Image image{read_file(program.path)};
+        ASSERT_GT(image.file.size(), 0x200u) << program.path;
+        EXPECT_EQ(image.u32(image.nt()), 0x00004550u) << program.path;  // "PE\0\0"
+        EXPECT_EQ(image.u16(image.nt() + 4), 0x014c) << program.path;    // i386
+        EXPECT_EQ(image.u16(image.optional()), 0x10b) << program.path;   // PE32
+        EXPECT_EQ(image.u16(image.optional() + 68), program.subsystem) << program.path;
 
-    std::vector<std::string> dlls;
-    size_t descriptor = image.offset_of(image.u32(image.optional() + 104));
-    ASSERT_NE(descriptor, 0u);
-    for (; image.u32(descriptor + 12); descriptor += 20) {
-        std::string name(reinterpret_cast<const char *>(&image.file[image.offset_of(image.u32(descriptor + 12))]));
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
-        dlls.push_back(name);
+        std::vector<std::string> dlls;
+        size_t descriptor = image.offset_of(image.u32(image.optional() + 104));
+        ASSERT_NE(descriptor, 0u) << program.path;
+        for (; image.u32(descriptor + 12); descriptor += 20) {
+            std::string name(reinterpret_cast<const char *>(&image.file[image.offset_of(image.u32(descriptor + 12))]));
+            std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+            dlls.push_back(name);
+        }
+        std::sort(dlls.begin(), dlls.end());
+        EXPECT_EQ(dlls, program.dlls) << program.path;
     }
-    std::sort(dlls.begin(), dlls.end());
-    EXPECT_EQ(dlls, (std::vector<std::string>{"KERNEL32.DLL", "MSVCRT.DLL", "USER32.DLL"}));
 }
 
 TEST(ProgramFile, StaysSmall)
@@ -295,7 +306,12 @@ TEST(ProgramFile, BothProgramsAreHardened)
         unsigned characteristics = image.u16(image.optional() + 70);
         EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << path << ": no ASLR";
         EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << path << ": no DEP";
+        EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_NO_SEH) << path << ": SEH handlers not ruled out";
         EXPECT_EQ(image.u32(image.nt() + 8), 0u) << path << ": the link time is stamped in";
+        // ASLR can move the image only where its relocations are kept.
+        EXPECT_FALSE(image.u16(image.nt() + 22) & IMAGE_FILE_RELOCS_STRIPPED) << path << ": relocations stripped";
+        EXPECT_GT(image.u32(image.optional() + 96 + 8 * IMAGE_DIRECTORY_ENTRY_BASERELOC + 4), 0u)
+            << path << ": no relocations";
 
         size_t sections = image.optional() + image.u16(image.nt() + 20);
         for (unsigned i = 0; i < image.u16(image.nt() + 6); ++i) {
