@@ -7,6 +7,8 @@
 //                                     its Atbash image, the caption is part-way
 //                                     through a sweep (and stays so for a
 //                                     second more), and all is painted
+//   await_sample close SECONDS        the dialog is up and idle; it is then
+//                                     sent WM_CLOSE (the signing test's use)
 //
 // Exits with 0 once the state holds; after SECONDS without it, with 1 and one
 // line that says what the program shows instead.
@@ -86,6 +88,10 @@ Seen look(const char *mode, const char *sample)
     text_of(input, seen.input, sizeof seen.input);
     text_of(GetDlgItem(dialog, IDC_OUTPUT), seen.output, sizeof seen.output);
     text_of(dialog, seen.caption, sizeof seen.caption);
+    if (std::strcmp(mode, "close") == 0) {
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        return seen;
+    }
     if (std::strcmp(mode, "focus") == 0) {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
@@ -111,9 +117,9 @@ Seen look(const char *mode, const char *sample)
 
 int main(int argc, char **argv)
 {
-    if (argc < 3 || (std::strcmp(argv[1], "focus") != 0 && std::strcmp(argv[1], "shown") != 0) ||
-        (std::strcmp(argv[1], "shown") == 0 && argc != 4)) {
-        std::fputs("usage: await_sample focus SECONDS, or await_sample shown SECONDS TEXT\n", stderr);
+    const bool shown = argc == 4 && std::strcmp(argv[1], "shown") == 0;
+    if (!shown && (argc != 3 || (std::strcmp(argv[1], "focus") != 0 && std::strcmp(argv[1], "close") != 0))) {
+        std::fputs("usage: await_sample focus|close SECONDS, or await_sample shown SECONDS TEXT\n", stderr);
         return 2;
     }
     const DWORD limit = static_cast<DWORD>(std::atoi(argv[2])) * 1000;

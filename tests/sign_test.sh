@@ -1,0 +1,96 @@
+#!/bin/bash
+# sign_test.sh BUILD_DIR SIGNED_DIR
+#
+# tools/sign with throwaway certificates that openssl makes here, one row per
+# case: both programs signed, from a PKCS#12 file or a PEM certificate and
+# key, accepted by osslsigncode verify, the same bytes as the build once the
+# signature is removed, and in the ZIP with their sums; and every bad
+# certificate, key or password refused with one line, the signed folder left
+# as it was. The signed programs stay in SIGNED_DIR, for signed_run_test.sh
+# to run under Wine.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "$1")
+signed=$(realpath -m "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+# A key with its password in a file, a certificate for code signing, both as
+# a PKCS#12 file too, a certificate for web servers only, and another key.
+echo 'a throwaway password' >password
+# openssl reads a second line for -passout where -passin names the same file.
+cp password password.out
+certificate() {
+    openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Quindarelvoxen test" -passout file:password \
+        -keyout "$1.key" -out "$1.pem" -addext "extendedKeyUsage=$2" -addext keyUsage=digitalSignature 2>/dev/null
+}
+certificate signing codeSigning
+certificate server serverAuth
+openssl pkcs12 -export -in signing.pem -inkey signing.key -passin file:password -passout file:password.out \
+    -out signing.p12 2>/dev/null
+openssl genpkey -algorithm RSA -out other.key 2>/dev/null
+echo 'not the password' >wrong
+
+passed=0
+failed=0
+# check NAME STATUS STDERR -- COMMAND: runs the shell COMMAND; its status must
+# be STATUS and its standard error one line that matches the extended regular
+# expression STDERR, or nothing where STDERR is empty.
+check() {
+    local name=$1 status=$2 stderr=$3
+    shift 4
+    local got=0
+    bash -c "$*" >out 2>err || got=$?
+    local problems=""
+    [ "$got" = "$status" ] || problems+=" status $got, not $status;"
+    if [ -z "$stderr" ]; then
+        [ ! -s err ] || problems+=" standard error: $(head -c 300 err);"
+    elif [ "$(wc -l <err)" -ne 1 ] || ! grep -Eq "$stderr" err; then
+        problems+=" standard error: $(head -c 300 err);"
+    fi
+    if [ -z "$problems" ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name:$problems"
+    fi
+}
+sign="$root/tools/sign"
+rm -rf "$signed"
+listing="find $signed -type f -exec sha256sum {} + | sort"
+
+check "signs from a PKCS#12 file, the password in a file" 0 "" -- \
+    "$sign --pkcs12 signing.p12 --password-file password --out $signed >/dev/null"
+for program in quindarelvoxen.exe atbash.exe; do
+    check "osslsigncode verify accepts $program" 0 "" -- \
+        "osslsigncode verify -CAfile signing.pem -in $signed/$program >verify.log 2>&1 || { tail -n 3 verify.log >&2; exit 1; }"
+    check "$program without its signature is the build's" 0 "" -- \
+        "rm -f bare.exe && osslsigncode remove-signature -in $signed/$program -out bare.exe >/dev/null && cmp bare.exe $build/$program"
+done
+check "the ZIP holds the signed programs and their sums" 0 "" -- \
+    "mkdir zip && cd zip && cmake -E tar xf $signed/quindarelvoxen-*-win32.zip && cd quindarelvoxen-*-win32 &&
+     sha256sum --quiet -c SHA256SUMS && cmp quindarelvoxen.exe $signed/quindarelvoxen.exe &&
+     cmp atbash.exe $signed/atbash.exe && cmp SHA256SUMS $signed/SHA256SUMS"
+check "signs from a PEM certificate and key, the password from the environment" 0 "" -- \
+    "QUINDARELVOXEN_SIGN_PASSWORD='a throwaway password' $sign --cert signing.pem --key signing.key --out $signed >/dev/null &&
+     osslsigncode verify -CAfile signing.pem -in $signed/atbash.exe >/dev/null 2>&1"
+
+# What is refused leaves the signed folder as it was.
+bash -c "$listing" >before
+check "no certificate" 1 "^sign: cannot read $work/missing.p12\$" -- "$sign --pkcs12 missing.p12 --out $signed"
+check "a wrong password" 1 "^sign: cannot open $work/signing.p12: a wrong password" -- \
+    "$sign --pkcs12 signing.p12 --password-file wrong --out $signed"
+check "no password for an encrypted key" 1 "^sign: cannot open $work/signing.key: a wrong password" -- \
+    "$sign --cert signing.pem --key signing.key --out $signed"
+check "a certificate that is not for code signing" 1 "^sign: the certificate is not for code signing" -- \
+    "$sign --cert server.pem --key server.key --password-file password --out $signed"
+check "a key that is not the certificate's" 1 "^sign: $work/other.key is not the key of $work/signing.pem\$" -- \
+    "$sign --cert signing.pem --key other.key --out $signed"
+check "a timestamp that cannot be had" 1 "^sign: osslsigncode could not sign quindarelvoxen.exe" -- \
+    "$sign --pkcs12 signing.p12 --password-file password --timestamp http://127.0.0.1:9/ --out $signed"
+check "no certificate named" 2 "^usage: sign " -- "$sign --password-file password --out $signed"
+check "the signed folder is as it was" 0 "" -- "$listing | cmp -s - before"
+
+echo "sign: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
