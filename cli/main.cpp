@@ -78,7 +78,7 @@ Outcome write_all(const char *data, size_t size)
 Outcome convert(int input, const char *name)
 {
     for (;;) {
-        auto got = read(input, buffer, sizeof buffer);
+        long got = read(input, buffer, sizeof buffer);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -102,8 +102,8 @@ bool is_output(int input)
 #ifdef _WIN32
     // Windows 8 and later tell a file's identity; Wine, for a handle that it
     // was given as standard output, without the volume's serial number.
-    auto file = reinterpret_cast<HANDLE>(_get_osfhandle(input));
-    auto output = reinterpret_cast<HANDLE>(_get_osfhandle(1));
+    auto *file = reinterpret_cast<HANDLE>(_get_osfhandle(input));
+    auto *output = reinterpret_cast<HANDLE>(_get_osfhandle(1));
     FILE_ID_INFO in{};
     FILE_ID_INFO out{};
     FILE_STANDARD_INFO size{};
@@ -111,13 +111,13 @@ bool is_output(int input)
         !GetFileInformationByHandleEx(output, FileIdInfo, &out, sizeof out) ||
         !GetFileInformationByHandleEx(file, FileStandardInfo, &size, sizeof size))
         return false;
-    bool same_volume = in.VolumeSerialNumber == out.VolumeSerialNumber || !in.VolumeSerialNumber ||
-                       !out.VolumeSerialNumber;
+    bool same_volume =
+        in.VolumeSerialNumber == out.VolumeSerialNumber || !in.VolumeSerialNumber || !out.VolumeSerialNumber;
     return same_volume && std::memcmp(&in.FileId, &out.FileId, sizeof in.FileId) == 0 &&
            _lseeki64(input, 0, SEEK_CUR) < size.EndOfFile.QuadPart;
 #else
-    struct stat in {};
-    struct stat out {};
+    struct stat in = {};
+    struct stat out = {};
     if (fstat(1, &out) != 0 || !S_ISREG(out.st_mode) || fstat(input, &in) != 0)
         return false;
     return in.st_dev == out.st_dev && in.st_ino == out.st_ino && lseek(input, 0, SEEK_CUR) < in.st_size;

@@ -23,6 +23,8 @@ static void convert(HWND dialog)
 {
     char buffer[1024] = {};
     GetDlgItemTextA(dialog, IDC_INPUT, buffer, sizeof buffer);
+    // The buffer is zeroed and the copy always ends in a NUL, within the buffer.
+    // cppcheck-suppress lstrlenACalled
     atbash(buffer, lstrlenA(buffer));
     SetDlgItemTextA(dialog, IDC_OUTPUT, buffer);
 }
@@ -48,7 +50,7 @@ static void init_dialog(HWND dialog)
 
 /* Every message falls through to the dialog manager's own handling, so the
  * procedure answers FALSE throughout. */
-INT_PTR CALLBACK DlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK DlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -65,8 +67,9 @@ INT_PTR CALLBACK DlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         case IDC_INPUT:
             convert(dialog);
             return FALSE;
+        default:
+            return FALSE;
         }
-        return FALSE;
     case WM_TIMER:
         step_caption(dialog);
         return FALSE;
@@ -74,11 +77,12 @@ INT_PTR CALLBACK DlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         KillTimer(dialog, idtimer);
         EndDialog(dialog, 0);
         return FALSE;
+    default:
+        return FALSE;
     }
-    return FALSE;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/)
 {
     INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, DlgProc, 0);
     /* -1: the dialog could not be made, so nothing was shown. */

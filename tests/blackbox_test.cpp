@@ -18,10 +18,11 @@ namespace {
 
 std::string program_path;
 
-std::string mirrored(std::string text)
+std::string mirrored(const std::string &text)
 {
-    atbash(text.data(), static_cast<int>(text.size()));
-    return text;
+    std::string image = text;
+    atbash(image.data(), static_cast<int>(image.size()));
+    return image;
 }
 
 // Another process's window text: WM_GETTEXT, as GetWindowText would not ask it.
@@ -80,9 +81,11 @@ HWND focus_of(DWORD thread)
 
 void post_key(HWND window, UINT vk, bool alt = false)
 {
-    LPARAM flags = alt ? (1 << 29) : 0;
+    // Repeat count 1; the context bit for Alt; on release, the previous-state and transition bits.
+    const LPARAM flags = alt ? (1 << 29) : 0;
+    const LPARAM released = static_cast<LPARAM>(3UL << 30);
     PostMessageA(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, 1 | flags);
-    PostMessageA(window, alt ? WM_SYSKEYUP : WM_KEYUP, vk, 1 | flags | (3u << 30));
+    PostMessageA(window, alt ? WM_SYSKEYUP : WM_KEYUP, vk, 1 | flags | released);
 }
 
 // One instance of the program: its process and, once shown, its dialog's windows.
@@ -121,7 +124,7 @@ struct Instance {
     }
 
     // Waits for the program to end; the exit status, or -1 if it did not.
-    long exit_status()
+    long exit_status() const
     {
         if (WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0)
             return -1;
@@ -199,7 +202,8 @@ TEST_F(Program, EnterOpensTheAboutBoxAndInsertsNothing)
     ASSERT_TRUE(eventually([&] { return (about = find_dialog(process.dwProcessId, "About")) != nullptr; }))
         << "no About box";
 
-    std::string message, buttons;
+    std::string message;
+    std::string buttons;
     for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char name[16] = {};
         GetClassNameA(child, name, sizeof name);
@@ -211,7 +215,8 @@ TEST_F(Program, EnterOpensTheAboutBoxAndInsertsNothing)
             message = text_of(child);
     }
     EXPECT_EQ(buttons, "OK;");
-    size_t first = message.find('\n'), second = message.find('\n', first + 1);
+    size_t first = message.find('\n');
+    size_t second = message.find('\n', first + 1);
     ASSERT_NE(second, std::string::npos) << message;
     EXPECT_EQ(message.substr(0, first), "Quindarelvoxen");
     EXPECT_EQ(message.substr(first + 1, second - first - 1), "Encrypts/Decrypts Atbash-crypted texts");
@@ -287,7 +292,8 @@ TEST_F(Program, CaptionTurnsOneCharacterEveryHalfSecond)
     // Under emulation or load one step may come late and the next early, so
     // the steps are judged by their median.
     std::vector<double> step_ms;
-    int last = -1, steps = 0;
+    int last = -1;
+    int steps = 0;
     DWORD last_time = 0;
     std::string previous;
     for (DWORD start = GetTickCount(); steps < 8 && GetTickCount() - start < 20000; Sleep(10)) {
@@ -339,7 +345,8 @@ BOOL CALLBACK copy_type(HMODULE module, LPSTR type, LONG_PTR update)
 
 TEST_F(Program, WithoutItsDialogItEndsWithStatusOne)
 {
-    char folder[MAX_PATH], copy[MAX_PATH];
+    char folder[MAX_PATH];
+    char copy[MAX_PATH];
     GetTempPathA(sizeof folder, folder);
     GetTempFileNameA(folder, "qvx", 0, copy);
     std::string exe = std::string(copy) + ".exe";
@@ -372,7 +379,7 @@ int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: blackbox_test PROGRAM.exe\n");
+        (void)std::fprintf(stderr, "usage: blackbox_test PROGRAM.exe\n");
         return 2;
     }
     program_path = windows_path(argv[1]);

@@ -18,10 +18,11 @@ std::string text_of(HWND window)
     return buffer;
 }
 
-std::string mirrored(std::string text)
+std::string mirrored(const std::string &text)
 {
-    atbash(text.data(), static_cast<int>(text.size()));
-    return text;
+    std::string image = text;
+    atbash(image.data(), static_cast<int>(image.size()));
+    return image;
 }
 
 // A modeless dialog from the program's template, driven by DlgProc.
@@ -130,7 +131,7 @@ TEST_F(Dialog, OpensWithTheProgramIconAndTheTimer)
 
 // The caption as the program starts with it, read before any dialog ran.
 const std::string initial_titel = temp_titel;
-const int initial_pos = titel_pos;
+const int initial_pos = static_cast<unsigned char>(titel_pos);
 
 // Counts the captions set on a window.
 int captions_set;
@@ -160,7 +161,7 @@ protected:
 TEST(CaptionState, StartsWithTheTemplateCaption)
 {
     EXPECT_EQ(initial_titel, APP_CAPTION);
-    EXPECT_EQ(initial_titel.size(), 28u);
+    EXPECT_EQ(initial_titel.size(), 28U);
     EXPECT_EQ(initial_pos, 0);
 }
 
@@ -246,7 +247,7 @@ BOOL CALLBACK find_dialog(HWND window, LPARAM found)
     return FALSE;
 }
 
-void CALLBACK on_loop_running(HWND, UINT, UINT_PTR id, DWORD)
+void CALLBACK on_loop_running(HWND /*window*/, UINT /*message*/, UINT_PTR id, DWORD /*time*/)
 {
     KillTimer(nullptr, id);
     HWND dialog = nullptr;
@@ -287,6 +288,8 @@ TEST(ModalDialog, EveryWayOfClosingStopsTheTimerAndEndsWithZero)
 
 int WINAPI call_winmain(HINSTANCE instance)
 {
+    // WinMain takes its command line as writable.
+    // cppcheck-suppress constVariable
     char arguments[] = "--ignored /x y";
     return WinMain(instance, nullptr, arguments, SW_SHOWNORMAL);
 }

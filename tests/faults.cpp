@@ -28,18 +28,19 @@ const char *fault()
     return name ? name : "";
 }
 
-// Whether `fd` is open on the file FAULT_FILE names; its path goes to `path`.
-bool is_faulty(int fd, char *path, size_t size)
+// Whether `fd` is open on the file FAULT_FILE names; its path goes to `name`.
+bool is_faulty(int fd, char *name, size_t size)
 {
     const char *wanted = std::getenv("FAULT_FILE");
-    char link[64];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    ssize_t length = readlink(link, path, size - 1);
+    char fd_link[64];
+    if (std::snprintf(fd_link, sizeof fd_link, "/proc/self/fd/%d", fd) < 0)
+        return false;
+    ssize_t length = readlink(fd_link, name, size - 1);
     if (!wanted || fd < 3 || length < 0)
         return false;
-    path[length] = '\0';
+    name[length] = '\0';
     size_t tail = std::strlen(wanted);
-    return static_cast<size_t>(length) >= tail && std::strcmp(path + length - tail, wanted) == 0;
+    return static_cast<size_t>(length) >= tail && std::strcmp(name + length - tail, wanted) == 0;
 }
 
 ssize_t faulty_read(Read real, int fd, void *buffer, size_t count)
@@ -70,19 +71,23 @@ ssize_t faulty_read(Read real, int fd, void *buffer, size_t count)
 
 }  // namespace
 
+// The C library's own names for the parameters are reserved ones.
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 extern "C" ssize_t read(int fd, void *buffer, size_t count)
 {
     static auto real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "read"));
     return faulty_read(real, fd, buffer, count);
 }
 
-// What read becomes in a build with _FORTIFY_SOURCE.
-extern "C" ssize_t __read_chk(int fd, void *buffer, size_t count, size_t)
+// What read becomes in a build with _FORTIFY_SOURCE: the C library's name.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
+extern "C" ssize_t __read_chk(int fd, void *buffer, size_t count, size_t /*size*/)
 {
     static auto real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "read"));
     return faulty_read(real, fd, buffer, count);
 }
 
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 {
     static auto real = reinterpret_cast<Write>(dlsym(RTLD_NEXT, "write"));

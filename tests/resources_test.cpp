@@ -34,7 +34,7 @@ std::string hex(const Bytes &bytes)
     std::string out;
     char byte[4];
     for (size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(byte, sizeof byte, "%02x", bytes[i]);
+        (void)std::snprintf(byte, sizeof byte, "%02x", bytes[i]);
         out += byte;
         out += i % 16 == 15 ? '\n' : ' ';
     }
@@ -137,7 +137,7 @@ protected:
         HRSRC found = FindResourceExA(module, type, name, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
         if (!found)
             return {};
-        auto *data = static_cast<const uint8_t *>(LockResource(LoadResource(module, found)));
+        const auto *data = static_cast<const uint8_t *>(LockResource(LoadResource(module, found)));
         return Bytes(data, data + SizeofResource(module, found));
     }
 
@@ -150,7 +150,7 @@ std::string name_of(LPCSTR name)
     return IS_INTRESOURCE(name) ? std::to_string(reinterpret_cast<uintptr_t>(name)) : std::string("\"") + name + "\"";
 }
 
-BOOL CALLBACK add_language(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list)
+BOOL CALLBACK add_language(HMODULE /*module*/, LPCSTR /*type*/, LPCSTR /*name*/, WORD language, LONG_PTR list)
 {
     reinterpret_cast<std::vector<WORD> *>(list)->push_back(language);
     return TRUE;
@@ -202,7 +202,7 @@ TEST_F(Program, IconGroupsShareOneImage)
 
     // Both images are the committed icon's one image.
     Bytes ico = read_file(icon_path);
-    ASSERT_EQ(ico.size(), 6u + 16u + 744u) << icon_path;
+    ASSERT_EQ(ico.size(), 6U + 16U + 744U) << icon_path;
     Bytes image(ico.begin() + 22, ico.end());
     EXPECT_EQ(resource(RT_ICON, MAKEINTRESOURCEA(1)), image);
     EXPECT_EQ(resource(RT_ICON, MAKEINTRESOURCEA(2)), image);
@@ -235,7 +235,7 @@ TEST_F(Program, IconGroupsShareOneImage)
         0xFFFFFF,
     };
     for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(static_cast<uint32_t>(at32(40 + 4 * i)), palette[i]) << "colour " << i;
+        EXPECT_EQ(static_cast<uint32_t>(at32(40 + (4 * i))), palette[i]) << "colour " << i;
 }
 
 // The PE image as a file: headers and the DLLs it imports.
@@ -252,8 +252,9 @@ struct Image {
     {
         size_t sections = optional() + u16(nt() + 20);
         for (unsigned i = 0; i < u16(nt() + 6); ++i) {
-            size_t s = sections + 40 * i;
-            uint32_t start = u32(s + 12), size = std::max(u32(s + 8), u32(s + 16));
+            size_t s = sections + (40 * i);
+            uint32_t start = u32(s + 12);
+            uint32_t size = std::max(u32(s + 8), u32(s + 16));
             if (rva >= start && rva < start + size)
                 return rva - start + u32(s + 20);
         }
@@ -274,15 +275,15 @@ TEST(ProgramFile, BothAre32BitProgramsThatImportOnlySystemDlls)
     };
     for (const auto &program : programs) {
         Image image{read_file(program.path)};
-        ASSERT_GT(image.file.size(), 0x200u) << program.path;
-        EXPECT_EQ(image.u32(image.nt()), 0x00004550u) << program.path;  // "PE\0\0"
-        EXPECT_EQ(image.u16(image.nt() + 4), 0x014c) << program.path;    // i386
-        EXPECT_EQ(image.u16(image.optional()), 0x10b) << program.path;   // PE32
+        ASSERT_GT(image.file.size(), 0x200U) << program.path;
+        EXPECT_EQ(image.u32(image.nt()), 0x00004550U) << program.path;  // "PE\0\0"
+        EXPECT_EQ(image.u16(image.nt() + 4), 0x014c) << program.path;   // i386
+        EXPECT_EQ(image.u16(image.optional()), 0x10b) << program.path;  // PE32
         EXPECT_EQ(image.u16(image.optional() + 68), program.subsystem) << program.path;
 
         std::vector<std::string> dlls;
         size_t descriptor = image.offset_of(image.u32(image.optional() + 104));
-        ASSERT_NE(descriptor, 0u) << program.path;
+        ASSERT_NE(descriptor, 0U) << program.path;
         for (; image.u32(descriptor + 12); descriptor += 20) {
             std::string name(reinterpret_cast<const char *>(&image.file[image.offset_of(image.u32(descriptor + 12))]));
             std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
@@ -295,28 +296,28 @@ TEST(ProgramFile, BothAre32BitProgramsThatImportOnlySystemDlls)
 
 TEST(ProgramFile, StaysSmall)
 {
-    EXPECT_LE(read_file(program_path).size(), 20480u);
+    EXPECT_LE(read_file(program_path).size(), 20480U);
 }
 
 TEST(ProgramFile, BothProgramsAreHardened)
 {
     for (const std::string &path : {program_path, cli_path}) {
         Image image{read_file(path)};
-        ASSERT_GT(image.file.size(), 0x200u) << path;
+        ASSERT_GT(image.file.size(), 0x200U) << path;
         unsigned characteristics = image.u16(image.optional() + 70);
         EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << path << ": no ASLR";
         EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << path << ": no DEP";
         EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_NO_SEH) << path << ": SEH handlers not ruled out";
-        EXPECT_EQ(image.u32(image.nt() + 8), 0u) << path << ": the link time is stamped in";
+        EXPECT_EQ(image.u32(image.nt() + 8), 0U) << path << ": the link time is stamped in";
         // ASLR can move the image only where its relocations are kept.
         EXPECT_FALSE(image.u16(image.nt() + 22) & IMAGE_FILE_RELOCS_STRIPPED) << path << ": relocations stripped";
-        EXPECT_GT(image.u32(image.optional() + 96 + 8 * IMAGE_DIRECTORY_ENTRY_BASERELOC + 4), 0u)
+        EXPECT_GT(image.u32(image.optional() + 96 + (8 * IMAGE_DIRECTORY_ENTRY_BASERELOC) + 4), 0U)
             << path << ": no relocations";
 
         size_t sections = image.optional() + image.u16(image.nt() + 20);
         for (unsigned i = 0; i < image.u16(image.nt() + 6); ++i) {
-            uint32_t flags = image.u32(sections + 40 * i + 36);
-            std::string name(reinterpret_cast<const char *>(&image.file[sections + 40 * i]), 8);
+            uint32_t flags = image.u32(sections + (40 * i) + 36);
+            std::string name(reinterpret_cast<const char *>(&image.file[sections + (40 * i)]), 8);
             EXPECT_FALSE((flags & IMAGE_SCN_MEM_WRITE) && (flags & IMAGE_SCN_MEM_EXECUTE))
                 << path << ": section " << name.c_str() << " is writable and executable";
         }
@@ -329,7 +330,7 @@ int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc != 4) {
-        std::fprintf(stderr, "usage: resources_test PROGRAM.exe ICON.ico ATBASH.exe\n");
+        (void)std::fprintf(stderr, "usage: resources_test PROGRAM.exe ICON.ico ATBASH.exe\n");
         return 2;
     }
     program_path = windows_path(argv[1]);

@@ -1,6 +1,7 @@
 #ifndef QUINDARELVOXEN_WINDOWS_PATH_H
 #define QUINDARELVOXEN_WINDOWS_PATH_H
 
+#include <algorithm>
 #include <string>
 
 // The tests receive their files' paths from the build, which under Wine
@@ -9,9 +10,7 @@ inline std::string windows_path(std::string path)
 {
     if (!path.empty() && path[0] == '/')
         path = "Z:" + path;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
+    std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
 

@@ -119,10 +119,16 @@ int main(int argc, char **argv)
 {
     const bool shown = argc == 4 && std::strcmp(argv[1], "shown") == 0;
     if (!shown && (argc != 3 || (std::strcmp(argv[1], "focus") != 0 && std::strcmp(argv[1], "close") != 0))) {
-        std::fputs("usage: await_sample focus|close SECONDS, or await_sample shown SECONDS TEXT\n", stderr);
+        (void)std::fputs("usage: await_sample focus|close SECONDS, or await_sample shown SECONDS TEXT\n", stderr);
         return 2;
     }
-    const DWORD limit = static_cast<DWORD>(std::atoi(argv[2])) * 1000;
+    char *end = nullptr;
+    const unsigned long seconds = std::strtoul(argv[2], &end, 10);
+    if (end == argv[2] || *end || seconds > 3600) {
+        (void)std::fprintf(stderr, "await_sample: \"%s\" is no number of seconds up to 3600\n", argv[2]);
+        return 2;
+    }
+    const DWORD limit = static_cast<DWORD>(seconds) * 1000;
     const char *sample = argc > 3 ? argv[3] : "";
     Seen seen{};
     for (DWORD start = GetTickCount(); GetTickCount() - start < limit; Sleep(100)) {
@@ -130,12 +136,12 @@ int main(int argc, char **argv)
         if (!seen.wrong)
             return 0;
     }
-    std::fprintf(stderr,
-                 "%s after %s seconds: input \"%s\", output \"%s\", caption \"%s\"\n",
-                 seen.wrong,
-                 argv[2],
-                 seen.input,
-                 seen.output,
-                 seen.caption);
+    (void)std::fprintf(stderr,
+                       "%s after %s seconds: input \"%s\", output \"%s\", caption \"%s\"\n",
+                       seen.wrong,
+                       argv[2],
+                       seen.input,
+                       seen.output,
+                       seen.caption);
     return 1;
 }
