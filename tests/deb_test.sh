@@ -23,6 +23,8 @@ check "what it installs" "-rwxr-xr-x root/root ./usr/bin/atbash
     "dpkg-deb -c $deb | awk '\$1 !~ /^d/ {print \$1, \$2, \$6}' | sort -k 3"
 check "its name, version and architecture" "atbash $version $arch" -- \
     "dpkg-deb -f $deb Package Version Architecture | cut -d ' ' -f 2 | paste -s -d ' '"
+check "its changelog's newest entry is this version" "atbash ($version) unstable; urgency=medium" -- \
+    "dpkg-deb --fsys-tarfile $deb | tar -xO ./usr/share/doc/atbash/changelog.gz | gzip -dc | head -n 1"
 check "it depends on the C library, as found" "yes" -- \
     "dpkg-deb -f $deb Depends | grep -q -E '^libc6 \(>= [0-9.]+\)$' && echo yes"
 check "a section, a priority and a maintainer" "utils optional" -- \
