@@ -99,8 +99,8 @@ fi
 # Each row says which mode it wants.
 unset QUINDARELVOXEN_I386
 
-passed=0
-failed=0
+# shellcheck source=checks.sh
+. "$root/tests/checks.sh"
 skipped=0
 # check [emulating] NAME HOST STATUS STDOUT STDERR -- COMMAND
 # Runs the shell COMMAND on HOST (refusing, plain, as_user or anywhere); its
@@ -130,12 +130,7 @@ check() {
     elif [ "$(wc -l <"$work/err")" -ne 1 ] || ! grep -Eq "$stderr" "$work/err"; then
         problems+=" standard error: $(head -c 300 "$work/err");"
     fi
-    if [ -z "$problems" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name:$problems"
-    fi
+    verdict "$name" "$problems"
 }
 
 refused='this kernel does not run 32-bit x86 code, and'

@@ -29,8 +29,8 @@ for tool in sh dpkg dpkg-query grep sed ls clang env; do
     ln -s "$(command -v "$tool")" "$work/with-sudo/$tool"
 done
 
-passed=0
-failed=0
+# shellcheck source=checks.sh
+. "$root/tests/checks.sh"
 # check NAME UID TOOLS LISTS STATUS STDOUT STDERR CALLS -- ARGUMENT...
 # Runs tools/setup ARGUMENT... as UID with the stand-ins in TOOLS and apt's
 # package lists full or empty; its status, standard output, standard error
@@ -48,12 +48,7 @@ check() {
     [ "$(cat "$work/err")" = "$stderr" ] || problems+=" standard error: $(cat "$work/err");"
     [ "$(paste -s -d ';' "$work/calls" | sed 's/;/; /g')" = "$calls" ] ||
         problems+=" calls: $(paste -s -d ';' "$work/calls");"
-    if [ -z "$problems" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name:$problems"
-    fi
+    verdict "$name" "$problems"
 }
 
 install="apt-get install -y -q $absent"
@@ -69,5 +64,4 @@ check "one missing, empty package lists" 0 with-sudo empty 0 "setup: installing 
     "apt-get update -q; $install" -- "$absent"
 check "one missing, a user without sudo" 1000 without-sudo full 1 "" "setup: installing $absent needs root or sudo" "" -- "$absent"
 
-echo "setup: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish setup

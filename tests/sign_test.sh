@@ -32,8 +32,8 @@ openssl pkcs12 -export -in signing.pem -inkey signing.key -passin file:password 
 openssl genpkey -algorithm RSA -out other.key 2>/dev/null
 echo 'not the password' >wrong
 
-passed=0
-failed=0
+# shellcheck source=checks.sh
+. "$root/tests/checks.sh"
 # check NAME STATUS STDERR -- COMMAND: runs the shell COMMAND; its status must
 # be STATUS and its standard error one line that matches the extended regular
 # expression STDERR, or nothing where STDERR is empty.
@@ -49,12 +49,7 @@ check() {
     elif [ "$(wc -l <err)" -ne 1 ] || ! grep -Eq "$stderr" err; then
         problems+=" standard error: $(head -c 300 err);"
     fi
-    if [ -z "$problems" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name:$problems"
-    fi
+    verdict "$name" "$problems"
 }
 sign="$root/tools/sign"
 rm -rf "$signed"
@@ -92,5 +87,4 @@ check "a timestamp that cannot be had" 1 "^sign: osslsigncode could not sign qui
 check "no certificate named" 2 "^usage: sign " -- "$sign --password-file password --out $signed"
 check "the signed folder is as it was" 0 "" -- "$listing | cmp -s - before"
 
-echo "sign: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish sign
