@@ -5,8 +5,8 @@
 # case: both programs signed, from a PKCS#12 file or a PEM certificate and
 # key, accepted by osslsigncode verify, the same bytes as the build once the
 # signature is removed, and in the ZIP with their sums; and every bad
-# certificate, key or password refused with one line, the signed folder left
-# as it was. The signed programs stay in SIGNED_DIR, for signed_run_test.sh
+# certificate, key or password, an expired certificate among them, refused
+# with one line, the signed folder left as it was. The signed programs stay in SIGNED_DIR, for signed_run_test.sh
 # to run under Wine.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,6 +30,14 @@ certificate server serverAuth
 openssl pkcs12 -export -in signing.pem -inkey signing.key -passin file:password -passout file:password.out \
     -out signing.p12 2>/dev/null
 openssl genpkey -algorithm RSA -out other.key 2>/dev/null
+# One for code signing that expired in 2020: openssl ca is what sets both
+# dates in OpenSSL 3.0.
+openssl req -new -newkey rsa:2048 -noenc -subj "/CN=Quindarelvoxen test" -keyout expired.key -out expired.csr 2>/dev/null
+printf '%s\n' '[ca]' default_ca=old '[old]' database=index new_certs_dir=. serial=serial default_md=sha256 \
+    policy=any x509_extensions=signing '[any]' commonName=supplied '[signing]' extendedKeyUsage=codeSigning >ca.cnf
+touch index && echo 01 >serial
+openssl ca -batch -selfsign -config ca.cnf -keyfile expired.key -in expired.csr -startdate 20200101000000Z \
+    -enddate 20200102000000Z -out expired.pem 2>/dev/null
 echo 'not the password' >wrong
 
 # shellcheck source=checks.sh
@@ -80,6 +88,8 @@ check "no password for an encrypted key" 1 "^sign: cannot open $work/signing.key
     "$sign --cert signing.pem --key signing.key --out $signed"
 check "a certificate that is not for code signing" 1 "^sign: the certificate is not for code signing" -- \
     "$sign --cert server.pem --key server.key --password-file password --out $signed"
+check "an expired certificate" 1 "^sign: the certificate has expired\$" -- \
+    "$sign --cert expired.pem --key expired.key --out $signed"
 check "a key that is not the certificate's" 1 "^sign: $work/other.key is not the key of $work/signing.pem\$" -- \
     "$sign --cert signing.pem --key other.key --out $signed"
 check "a timestamp that cannot be had" 1 "^sign: osslsigncode could not sign quindarelvoxen.exe" -- \
