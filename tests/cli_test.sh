@@ -8,6 +8,8 @@
 # counts there. Natively, FAULTS names tests/faults.cpp built as a library,
 # which some rows put in with LD_PRELOAD.
 set -u
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 # The rows run in a folder of their own: name the programs absolutely.
 arguments=()
 for argument in "$@"; do
@@ -40,8 +42,6 @@ for ((b = 0; b < 256; b++)); do printf "\\$(printf %03o "$b")"; done >bytes
 : >empty
 yes 'Closed pipes' | head -c 50000000 >big
 
-passed=0
-failed=0
 # check [posix] NAME STATUS EXPECTED_STDOUT EXPECTED_STDERR -- COMMAND...
 # Runs COMMAND in bash with $atbash set; compares status, standard output
 # byte for byte with the file EXPECTED_STDOUT, and standard error with the
@@ -64,12 +64,7 @@ check() {
     else
         tr -d "\r" <err | grep -Eq "$stderr" || problems+=" standard error: $(head -c 200 err);"
     fi
-    if [ -z "$problems" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name:$problems"
-    fi
+    verdict "$name" "$problems"
 }
 
 mirror <hello >hello.out
@@ -138,5 +133,4 @@ check posix "100 MB stream"             0 empty      "" -- 'a=$(yes "The quick b
     b=$(yes "The quick brown fox jumps over the lazy dog 0123456789!" | head -c 100000000 | LC_ALL=C tr A-Za-z ZYXWVUTSRQPONMLKJIHGFEDCBAzyxwvutsrqponmlkjihgfedcba | cksum)
     [ "$a" = "$b" ]'
 
-echo "cli: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish cli

@@ -99,8 +99,8 @@ left_behind() {
     find /var/tmp -maxdepth 1 -name 'quindarelvoxen-fresh.*' -newer "$work/tree" | sed 's/^/file /'
 }
 
-passed=0
-failed=0
+# shellcheck source=checks.sh
+. "$root/tests/checks.sh"
 # check NAME SIGNAL PROCESS -- TOOL [ARGUMENT...]
 # Starts TOOL in the copy, waits (two minutes at most) until a process whose
 # name matches PROCESS (an extended regular expression) is among those that
@@ -139,11 +139,8 @@ check() {
     local left
     left=$(left_behind "$work/seen" "$tmp" | paste -s -d ';' | sed 's/;/; /g')
     [ -z "$left" ] || problems+=" left behind: $left;"
-    if [ -z "$problems" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name:$problems"
+    verdict "$name" "$problems"
+    if [ -n "$problems" ]; then
         grep -E 'FAILED|rror' "$work/out" | tail -n 20 | sed 's/^/    /'
         # Nothing of this row may spoil the next.
         started | while read -r pid _; do kill -KILL "$pid" 2>/dev/null; done
@@ -161,5 +158,4 @@ else
     check "run, SIGTERM once Wine runs" TERM "wineserver(64)?" -- tools/run
 fi
 
-echo "interrupt: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish interrupt

@@ -11,17 +11,17 @@ smash=${*: -2:1}
 unguarded=${*: -1}
 long=$(printf 'A%.0s' {1..64})
 
-passed=0
-failed=0
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 # expect NAME STATUS WANTED...: STATUS must be one of the WANTED.
 expect() {
     local name=$1 got=$2
     shift 2
+    local problems=" status $got, not $*"
     for wanted; do
-        [ "$got" != "$wanted" ] || { passed=$((passed + 1)); return; }
+        [ "$got" != "$wanted" ] || problems=""
     done
-    failed=$((failed + 1))
-    echo "FAILED: $name: status $got, not $*"
+    verdict "$name" "$problems"
 }
 status_of() {
     "${run[@]}" "$@" >/dev/null 2>&1
@@ -32,5 +32,4 @@ expect "a text that fits" "$(status_of "$smash" short)" 0
 expect "a smash, with the protector" "$(status_of "$smash" "$long")" 42
 expect "the same smash without it" "$(status_of "$unguarded" "$long")" 43 44
 
-echo "stack_protector: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish stack_protector
