@@ -101,22 +101,22 @@ left_behind() {
 
 # shellcheck source=checks.sh
 . "$root/tests/checks.sh"
-# check NAME SIGNAL PROCESS -- TOOL [ARGUMENT...]
-# Starts TOOL in the copy, waits (two minutes at most) until a process whose
-# name matches PROCESS (an extended regular expression) is among those that
-# it started, sends SIGNAL (INT to its process
-# group, TERM to the tool) and checks how it ends and what it leaves.
+# check NAME SIGNAL PROCESS MINUTES -- TOOL [ARGUMENT...]
+# Starts TOOL in the copy, waits (MINUTES at most) until a process whose name
+# matches PROCESS (an extended regular expression) is among those that it
+# started, sends SIGNAL (INT to its process group, TERM to the tool) and
+# checks how it ends and what it leaves.
 check() {
-    local name=$1 signal=$2 process=$3
-    shift 4
+    local name=$1 signal=$2 process=$3 minutes=$4
+    shift 5
     local tmp=$work/tmp.$((passed + failed)) problems="" tries=0
     mkdir "$tmp"
     TMPDIR=$tmp QUINDARELVOXEN_INTERRUPT_TEST=$mark "$work/tree/$1" "${@:2}" >"$work/out" 2>&1 </dev/null &
     local tool=$!
     until running "$process"; do
         tries=$((tries + 1))
-        if [ "$tries" -ge 1200 ] || ! kill -0 "$tool" 2>/dev/null; then
-            problems+=" no $process ran;"
+        if [ "$tries" -ge $((minutes * 600)) ] || ! kill -0 "$tool" 2>/dev/null; then
+            problems+=" no $process ran within $minutes minutes;"
             break
         fi
         sleep 0.1
@@ -148,14 +148,16 @@ check() {
 }
 
 if [ "${1:-}" = fresh-machine ]; then
-    check "fresh-machine, Ctrl-C while debootstrap installs packages" INT dpkg -- tools/fresh-machine
-    check "fresh-machine, SIGTERM while the tests build in the root" TERM cc1plus -- tools/fresh-machine
+    # The build starts only once Debian and the project's packages are
+    # installed in the root, from the network: some minutes.
+    check "fresh-machine, Ctrl-C while debootstrap installs packages" INT dpkg 10 -- tools/fresh-machine
+    check "fresh-machine, SIGTERM while the tests build in the root" TERM cc1plus 30 -- tools/fresh-machine
 else
-    check "test, Ctrl-C while it builds" INT cc1plus -- tools/test
-    check "test, SIGTERM while it builds" TERM cc1plus -- tools/test
-    check "reproducible, SIGTERM while it builds" TERM cc1plus -- tools/reproducible
-    check "screenshot, Ctrl-C once Wine runs" INT "wineserver(64)?" -- tools/screenshot
-    check "run, SIGTERM once Wine runs" TERM "wineserver(64)?" -- tools/run
+    check "test, Ctrl-C while it builds" INT cc1plus 2 -- tools/test
+    check "test, SIGTERM while it builds" TERM cc1plus 2 -- tools/test
+    check "reproducible, SIGTERM while it builds" TERM cc1plus 2 -- tools/reproducible
+    check "screenshot, Ctrl-C once Wine runs" INT "wineserver(64)?" 2 -- tools/screenshot
+    check "run, SIGTERM once Wine runs" TERM "wineserver(64)?" 2 -- tools/run
 fi
 
 finish interrupt
