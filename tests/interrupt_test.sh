@@ -1,33 +1,40 @@
 #!/bin/bash
-# interrupt_test.sh [fresh-machine]
+# interrupt_test.sh [fresh-machine ROOT]
 #
 # Ctrl-C and SIGTERM to the tools that start long-running work, one row per
-# case. Each tool runs in a copy of this tree, with a temporary folder of its
-# own and a mark in its environment, until it has got somewhere: until a
-# process of the name given runs among those it started. Then it gets Ctrl-C
-# (SIGINT to its whole process group, as from a terminal) or SIGTERM (to the
-# tool alone). It must end within 60 seconds with the status of a command so
-# ended, 130 or 143, and leave behind no process that it started, none in a
-# namespace that it made, no mount and no temporary file.
+# case. Each tool runs with a temporary folder of its own and a mark in its
+# environment, until it has got somewhere: until a process of the name given
+# runs among those it started. Then it gets Ctrl-C (SIGINT to its whole
+# process group, as from a terminal) or SIGTERM (to the tool alone). It must
+# end within 60 seconds with the status of a command so ended, 130 or 143,
+# and leave behind no process that it started, whatever group or session that
+# process made for itself, none in a namespace that it made, no mount and no
+# temporary file. Small stand-in tools show the ways out of a session-wide
+# kill; the real tools show their own clean-up.
 #
-# With `fresh-machine` (root, network, some minutes) the rows are those of
-# tools/fresh-machine instead.
+# With `fresh-machine ROOT` (root, network, some minutes) the rows are those
+# of tools/fresh-machine instead: one while debootstrap installs a new root,
+# one while the tests build in ROOT, a root that it installed before.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 mark=$(basename "$work")
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/tree"
-tar -C "$root" --exclude=./build -cf - . | tar -C "$work/tree" -xf -
-# The emulator that the tree holds, if any, so that nothing is fetched.
-if [ -x "$root/build/qemu/qemu-i386" ]; then
-    mkdir -p "$work/tree/build/qemu"
-    cp "$root/build/qemu/qemu-i386" "$work/tree/build/qemu/"
-fi
 unset DISPLAY
 # Each tool runs as a job of its own, in a process group of its own, with
 # SIGINT as a terminal leaves it, not ignored as for a background command.
 set -m
+
+# stand_in NAME BODY: a tool that runs BODY as the tools run their work.
+stand_in() {
+    printf '#!/bin/sh\nset -eu\ncd %s\n. tools/supervise.sh\nsupervise "$0"\n%s\n' "$root" "$2" >"$work/$1"
+    chmod +x "$work/$1"
+}
+stand_in own-group 'timeout 300 sleep 301 & wait'
+stand_in own-session 'setsid sleep 302 & wait'
+stand_in wine ". tools/display.sh
+start_private_display
+tools/wine-run \"\$TMPDIR/prefix\" cmd /c exit 0"
 
 # The processes that the tool started, one "PID START PID-NAMESPACE" line
 # each: those that carry the mark in their environment, and all that descend
@@ -94,24 +101,24 @@ left_behind() {
     cut -d ' ' -f 3 "$seen" | sort -u | grep -v -x -F -e "$host" -e "" | while read -r namespace; do
         ! grep -q -x -F "$namespace" <<<"$now" || echo "a process in the namespace $namespace"
     done
-    grep -F -e "$work" -e /var/tmp/quindarelvoxen-fresh /proc/self/mounts | cut -d ' ' -f 2 | sed 's/^/mount /'
+    grep -F -e "$work" -e /var/tmp/quindarelvoxen-fresh -e "${fresh_root:-$work}/" /proc/self/mounts | cut -d ' ' -f 2 | sed 's/^/mount /'
     find "$tmp" -mindepth 1 -maxdepth 1 | sed 's/^/file /'
-    find /var/tmp -maxdepth 1 -name 'quindarelvoxen-fresh.*' -newer "$work/tree" | sed 's/^/file /'
+    find /var/tmp -maxdepth 1 -name 'quindarelvoxen-fresh.*' -newer "$work" | sed 's/^/file /'
 }
 
 # shellcheck source=checks.sh
 . "$root/tests/checks.sh"
-# check NAME SIGNAL PROCESS MINUTES -- TOOL [ARGUMENT...]
-# Starts TOOL in the copy, waits (MINUTES at most) until a process whose name
-# matches PROCESS (an extended regular expression) is among those that it
-# started, sends SIGNAL (INT to its process group, TERM to the tool) and
-# checks how it ends and what it leaves.
-check() {
+# interrupt NAME SIGNAL PROCESS MINUTES -- TOOL [ARGUMENT...]
+# Starts TOOL, waits (MINUTES at most) until a process whose name matches
+# PROCESS (an extended regular expression) is among those that it started,
+# sends SIGNAL (INT to its process group, TERM to the tool) and checks how it
+# ends and what it leaves.
+interrupt() {
     local name=$1 signal=$2 process=$3 minutes=$4
     shift 5
     local tmp=$work/tmp.$((passed + failed)) problems="" tries=0
     mkdir "$tmp"
-    TMPDIR=$tmp QUINDARELVOXEN_INTERRUPT_TEST=$mark "$work/tree/$1" "${@:2}" >"$work/out" 2>&1 </dev/null &
+    TMPDIR=$tmp QUINDARELVOXEN_INTERRUPT_TEST=$mark "$@" >"$work/out" 2>&1 </dev/null &
     local tool=$!
     until running "$process"; do
         tries=$((tries + 1))
@@ -148,16 +155,15 @@ check() {
 }
 
 if [ "${1:-}" = fresh-machine ]; then
-    # The build starts only once Debian and the project's packages are
-    # installed in the root, from the network: some minutes.
-    check "fresh-machine, Ctrl-C while debootstrap installs packages" INT dpkg 10 -- tools/fresh-machine
-    check "fresh-machine, SIGTERM while the tests build in the root" TERM cc1plus 30 -- tools/fresh-machine
+    fresh_root=${2:?usage: interrupt_test.sh fresh-machine ROOT}
+    interrupt "fresh-machine, Ctrl-C while debootstrap installs packages" INT dpkg 10 -- "$root/tools/fresh-machine"
+    interrupt "fresh-machine, SIGTERM while the tests build in the root" TERM cc1plus 10 -- \
+        "$root/tools/fresh-machine" --root "$fresh_root"
 else
-    check "test, Ctrl-C while it builds" INT cc1plus 2 -- tools/test
-    check "test, SIGTERM while it builds" TERM cc1plus 2 -- tools/test
-    check "reproducible, SIGTERM while it builds" TERM cc1plus 2 -- tools/reproducible
-    check "screenshot, Ctrl-C once Wine runs" INT "wineserver(64)?" 2 -- tools/screenshot
-    check "run, SIGTERM once Wine runs" TERM "wineserver(64)?" 2 -- tools/run
+    interrupt "Ctrl-C, a child in a process group of its own (timeout)" INT sleep 1 -- "$work/own-group"
+    interrupt "SIGTERM, a child in a session of its own (as CTest starts a test)" TERM sleep 1 -- "$work/own-session"
+    interrupt "reproducible, SIGTERM while it builds" TERM cc1plus 2 -- "$root/tools/reproducible"
+    interrupt "a tool on a private display, Ctrl-C once Wine runs" INT "wineserver(64)?" 2 -- "$work/wine"
 fi
 
 finish interrupt

@@ -3,14 +3,17 @@
 # supervise TOOL [ARGUMENT...], called from the repository's root once nothing
 # more can ask for a password, runs TOOL again from its start as a session of
 # its own, waits for it and exits with its status; inside that session it
-# returns at once. Ctrl-C or SIGTERM to the tool then reaches the whole
-# session, whatever it started, namespaces included, and the tool ends once
-# the session's own EXIT traps have removed what they made. A shell waiting
-# for a command in the foreground would run its traps only after that
-# command: the waiting here is done with `wait`, which a signal interrupts.
+# returns at once. Everything that the tool starts inherits a mark in its
+# environment, QUINDARELVOXEN_SUPERVISED_BY_<supervisor's PID>, whatever group
+# or session it then makes for itself (`timeout` makes a group, a nested tool
+# a session). Ctrl-C or SIGTERM to the tool reaches all that carries the mark,
+# namespaces included, and the tool ends once the session's own EXIT traps
+# have removed what they made. A shell waiting for a command in the
+# foreground would run its traps only after that command: the waiting here is
+# done with `wait`, which a signal interrupts.
 supervise() {
-    [ "${QUINDARELVOXEN_SUPERVISOR:-}" != "$PPID" ] || return 0
-    QUINDARELVOXEN_SUPERVISOR=$$ setsid "$@" &
+    [ -z "$(eval echo "\${QUINDARELVOXEN_SUPERVISED_BY_$PPID:-}")" ] || return 0
+    env "QUINDARELVOXEN_SUPERVISED_BY_$$=1" setsid "$@" &
     session=$!
     trap 'end_session 130' INT
     trap 'end_session 143' TERM
@@ -19,18 +22,28 @@ supervise() {
     exit "$status"
 }
 
-# Ends the session: SIGTERM to all of it; then, within 30 seconds, the tool
-# ends and the rest of the session follows it; SIGKILL to what is left.
+# Ends the session: SIGTERM to all that carries the mark; then, within 30
+# seconds, the tool ends and the rest follows it; SIGKILL to what is left.
 end_session() {
     trap '' INT TERM
-    kill -TERM "-$session" 2>/dev/null || true
+    signal_marked TERM
     tries=0
     while alive "$session" && pause; do :; done
     alive "$session" || wait "$session" 2>/dev/null || true
-    while kill -0 "-$session" 2>/dev/null && pause; do :; done
-    kill -KILL "-$session" 2>/dev/null || true
+    while [ -n "$(marked)" ] && pause; do :; done
+    signal_marked KILL
     wait "$session" 2>/dev/null || true
     exit "$1"
+}
+
+# The processes that carry this supervisor's mark (a zombie shows none).
+marked() {
+    grep -l -s -z -x "QUINDARELVOXEN_SUPERVISED_BY_$$=1" /proc/[0-9]*/environ | cut -d / -f 3
+}
+
+signal_marked() {
+    # shellcheck disable=SC2046
+    kill "-$1" $(marked) 2>/dev/null || true
 }
 
 # Whether process $1 runs: it is there and has not ended as a zombie.
