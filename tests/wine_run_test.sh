@@ -4,7 +4,8 @@
 # What tools/wine-run does with Wine prefixes and the user's home, one row
 # per case: it remakes only a 32-bit prefix that it made itself, leaves
 # anyone else's whole, writes nothing into HOME (Wine's menu builder is off)
-# and names an Xvfb that does not start. The rows run on a private display
+# and names an Xvfb that does not start or hangs; and that a session's stop
+# signals only the session's own keeper. The rows run on a private display
 # of wine-run's own, with a throwaway HOME.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,36 +34,37 @@ for prefix in ours theirs; do
     echo "$prefix" >"$work/$prefix/a-file-of-theirs"
 done
 touch "$work/ours/made-by-quindarelvoxen"
-listing() { (cd "$1" && find . -type f -exec sha256sum {} + | sort); }
-export -f listing
-listing "$work/theirs" >"$work/theirs.before"
-
-# An X server that cannot start, as Xvfb says it.
-mkdir "$work/broken-x"
-printf '#!/bin/sh\nprintf "(EE) \\nFatal server error:\\n(EE) Cannot establish any listening sockets\\n(EE) \\n" >&2\nexit 1\n' \
-    >"$work/broken-x/Xvfb"
-chmod +x "$work/broken-x/Xvfb"
-
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
+listing "$work/theirs" >"$work/theirs.before"
 
-check "someone else's 32-bit prefix is refused and left whole" \
-    "wine-run: $work/theirs is a 32-bit Wine prefix that these tools did not make; name another PREFIX
-status 1
-left whole" -- \
-    "$wine_run $work/theirs cmd /c exit 0; echo status \$?
-     listing $work/theirs | cmp -s - $work/theirs.before && echo left whole"
-check "its own 32-bit prefix is made again as a 64-bit one" "status 0
-#arch=win64
-marked" -- \
-    "$wine_run $work/ours cmd /c exit 0 2>/dev/null; echo status \$?
-     grep -x '#arch=win.*' $work/ours/system.reg; [ -f $work/ours/made-by-quindarelvoxen ] && echo marked"
+# An X server that cannot start, as Xvfb says it, and one that hangs.
+mkdir "$work/broken-x" "$work/hung-x"
+printf '#!/bin/sh\nprintf "(EE) \\nFatal server error:\\n(EE) Cannot establish any listening sockets\\n(EE) \\n" >&2\nexit 1\n' \
+    >"$work/broken-x/Xvfb"
+printf '#!/bin/sh\nexec sleep 600\n' >"$work/hung-x/Xvfb"
+chmod +x "$work/broken-x/Xvfb" "$work/hung-x/Xvfb"
+# A process that is not the session's, named in a session file left behind.
+sleep 600 &
+stranger=$!
+echo ":99 $stranger $stranger" >"$work/left.session"
+
+check "someone else's 32-bit prefix is refused and left whole" 1 "" \
+    "^wine-run: $work/theirs is a 32-bit Wine prefix that these tools did not make; name another PREFIX\$" -- \
+    "$wine_run $work/theirs cmd /c exit 0; status=\$?; listing $work/theirs | cmp -s - $work/theirs.before && exit \$status"
+check "its own 32-bit prefix is made again as a 64-bit one" 0 "#arch=win64
+marked" "" -- \
+    "$wine_run $work/ours cmd /c exit 0 2>/dev/null &&
+     grep -x '#arch=win.*' $work/ours/system.reg && [ -f $work/ours/made-by-quindarelvoxen ] && echo marked"
 # TMPDIR set, which Debian 13's Wine cannot bear.
-check "a program's exit status comes back" "status 7" -- \
-    "mkdir -p $work/tmp && TMPDIR=$work/tmp $wine_run $work/ours cmd /c exit 7; echo status \$?"
-check "nothing is written into HOME" "" -- "find $HOME -mindepth 1"
-check "an Xvfb that does not start is named" \
-    "wine-run: Xvfb did not start: Cannot establish any listening sockets
-status 1" -- "PATH=$work/broken-x:\$PATH $wine_run $work/ours cmd /c exit 0; echo status \$?"
+check "a program's exit status comes back" 7 "" "" -- "mkdir -p $work/tmp && TMPDIR=$work/tmp $wine_run $work/ours cmd /c exit 7"
+check "nothing is written into HOME" 0 "" "" -- "find $HOME -mindepth 1"
+check "an Xvfb that does not start is named" 1 "" "^wine-run: Xvfb did not start: Cannot establish any listening sockets\$" -- \
+    "PATH=$work/broken-x:\$PATH $wine_run $work/ours cmd /c exit 0"
+check "an Xvfb that hangs is named" 1 "" "^wine-run: Xvfb did not start: it gave no display number within 10 seconds\$" -- \
+    "PATH=$work/hung-x:\$PATH $wine_run $work/ours cmd /c exit 0"
+check "a session's stop leaves alone a process that is no longer the session's" 0 "" "" -- \
+    "$root/tools/wine-session stop $work/left && kill -0 $stranger && [ ! -e $work/left.session ]"
+kill "$stranger"
 
 finish wine_run

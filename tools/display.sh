@@ -1,8 +1,8 @@
 # Sourced by the tools: start_private_display starts a private Xvfb and points
 # DISPLAY at it. The calling shell's exit, also on INT and TERM, then stops it
 # and the prefix's Wine server (stop_private_display): this replaces the
-# caller's EXIT trap. An Xvfb that does not start ends the caller with one
-# line that says why.
+# caller's EXIT trap. An Xvfb that does not start, or gives no display within
+# 10 seconds, ends the caller with one line that says why.
 start_private_display() {
     command -v Xvfb >/dev/null || { echo "$(basename "$0"): Xvfb is not installed (run tools/setup)" >&2; exit 127; }
     trap stop_private_display EXIT
@@ -12,12 +12,12 @@ start_private_display() {
     mkfifo "$display_dir/number"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_dir/number" 2>"$display_dir/log" &
     display_pid=$!
-    display_number=
-    read -r display_number <"$display_dir/number" || true
+    display_number=$(timeout 10 head -n 1 "$display_dir/number" || true)
     if [ -z "$display_number" ]; then
         # The X server names the fault on the line after "Fatal server error".
         why=$(sed -n '/Fatal server error/{n;s/^(EE) *//;p;q;}' "$display_dir/log")
         [ -n "$why" ] || why=$(grep -v '^[[:space:]]*$' "$display_dir/log" | tail -n 1)
+        kill -0 "$display_pid" 2>/dev/null && why="it gave no display number within 10 seconds"
         echo "$(basename "$0"): Xvfb did not start: ${why:-it ended without a word}" >&2
         exit 1
     fi
