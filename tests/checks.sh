@@ -1,22 +1,39 @@
-# Sourced by the shell tests whose rows compare what a command prints:
+# Sourced by the shell tests, whose rows run a command and judge what it did.
+# The test sets `work` to a folder of its own first.
 #
-#   check NAME EXPECTED -- COMMAND   runs the shell COMMAND with bash; its
-#                                    standard output and error together must
-#                                    be EXPECTED, and its status 0
-#   verdict NAME PROBLEMS            counts a row as passed where PROBLEMS
-#                                    is empty, else as failed, and says why
-#   finish TEST                      says how many rows passed and failed,
-#                                    and fails if any did
+#   check NAME STATUS STDOUT STDERR -- COMMAND...
+#       runs COMMAND in bash; it must end with STATUS, print STDOUT exactly
+#       on standard output (<FILE: the bytes of FILE), and on standard error
+#       one line that matches the extended regular expression STDERR, or
+#       nothing at all where STDERR is empty. A command that hangs is ended
+#       after five minutes, with status 124.
+#   verdict NAME PROBLEMS
+#       counts a row as passed where PROBLEMS is empty, else as failed, and
+#       says why
+#   finish TEST
+#       says how many rows passed and failed, and fails if any did
+#   listing FOLDER
+#       the SHA-256 of every file below FOLDER, by name: what a row compares
+#       to show that a folder was left whole
 passed=0
 failed=0
 
 check() {
-    local name=$1 expected=$2
-    shift 3
-    local got status=0
-    got=$(bash -c "$*" 2>&1) || status=$?
-    local problems=""
-    [ "$status" -eq 0 ] && [ "$got" = "$expected" ] || problems=" status $status, output: $got"
+    local name=$1 status=$2 stdout=$3 stderr=$4
+    shift 5
+    local got=0 problems=""
+    timeout 300 bash -c "$*" >"$work/.out" 2>"$work/.err" || got=$?
+    [ "$got" = "$status" ] || problems+=" status $got, not $status;"
+    if [ "${stdout:0:1}" = "<" ]; then
+        cmp -s "$work/.out" "${stdout:1}" || problems+=" standard output differs ($(wc -c <"$work/.out") bytes);"
+    elif [ "$(cat "$work/.out")" != "$stdout" ]; then
+        problems+=" standard output: $(head -c 300 "$work/.out");"
+    fi
+    if [ -z "$stderr" ]; then
+        [ ! -s "$work/.err" ] || problems+=" standard error: $(head -c 300 "$work/.err");"
+    elif [ "$(grep -c "" <"$work/.err")" -ne 1 ] || ! tr -d '\r' <"$work/.err" | grep -Eq "$stderr"; then
+        problems+=" standard error: $(head -c 300 "$work/.err");"
+    fi
     verdict "$name" "$problems"
 }
 
@@ -33,3 +50,8 @@ finish() {
     echo "$1: $passed passed, $failed failed"
     [ "$failed" -eq 0 ]
 }
+
+listing() {
+    (cd "$1" && find . -type f -exec sha256sum {} + | sort)
+}
+export -f listing

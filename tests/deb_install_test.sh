@@ -23,14 +23,14 @@ snapshot >"$work/before"
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
 
-check "dpkg -i installs it" "ii" -- "dpkg -i $deb >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash | tr -d ' '"
-check "on the path" "/usr/bin/atbash" -- "command -v atbash"
-check "its version" "atbash $version" -- "atbash --version"
-check "it converts" "Svool, Dliow!" -- "printf 'Hello, World!' | atbash"
-check "man atbash" "atbash - mirror the letters of a text (Atbash cipher)" -- \
+check "dpkg -i installs it" 0 "ii" "" -- "dpkg -i $deb >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash | tr -d ' '"
+check "on the path" 0 "/usr/bin/atbash" "" -- "command -v atbash"
+check "its version" 0 "atbash $version" "" -- "atbash --version"
+check "it converts" 0 "Svool, Dliow!" "" -- "printf 'Hello, World!' | atbash"
+check "man atbash" 0 "atbash - mirror the letters of a text (Atbash cipher)" "" -- \
     "LC_ALL=C MANWIDTH=80 man atbash | sed -n '/^NAME/{n;s/^ *//;p}'"
-check "dpkg -r removes it" "" -- "dpkg -r atbash >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash 2>/dev/null | tr -d ' '"
+check "dpkg -r removes it" 0 "" "" -- "dpkg -r atbash >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash 2>/dev/null | tr -d ' '"
 snapshot >"$work/after"
-check "nothing is left behind" "" -- "diff $work/before $work/after | sed -n '/^[<>]/p'"
+check "nothing is left behind" 0 "" "" -- "diff $work/before $work/after | sed -n '/^[<>]/p'"
 
 finish deb_install

@@ -20,23 +20,23 @@ export MANWIDTH=80 LC_ALL=C
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
 
-check "files installed, and only those" "bin/atbash
+check "files installed, and only those" 0 "bin/atbash
 share/doc/atbash/changelog.gz
 share/doc/atbash/copyright
-share/man/man1/atbash.1.gz" -- "cd $installed && find . -type f | sed 's|^\./||' | sort"
-check "the command runs" "Svool, Dliow!" -- "printf 'Hello, World!' | $atbash"
-check "its version" "atbash $version" -- "$atbash --version"
-check "the page is clean to groff" "" -- "zcat $page | groff -man -ww -z"
-check "man renders its name" "atbash - mirror the letters of a text (Atbash cipher)" -- \
+share/man/man1/atbash.1.gz" "" -- "cd $installed && find . -type f | sed 's|^\./||' | sort"
+check "the command runs" 0 "Svool, Dliow!" "" -- "printf 'Hello, World!' | $atbash"
+check "its version" 0 "atbash $version" "" -- "$atbash --version"
+check "the page is clean to groff" 0 "" "" -- "zcat $page | groff -man -ww -z"
+check "man renders its name" 0 "atbash - mirror the letters of a text (Atbash cipher)" "" -- \
     "man -l $page | sed -n '/^NAME/{n;s/^ *//;p}'"
-check "man shows every option of --help" "" -- \
+check "man shows every option of --help" 0 "" "" -- \
     "for option in \$($atbash --help | grep -E '^ +-' | grep -o -E -e '-{1,2}[a-z]+'); do
          man -l $page | grep -q -F -e \"\$option\" || echo \"no \$option\"; done"
-check "man shows the exit statuses" "3" -- "man -l $page | grep -c -E '^ +[012] +(if|for) '"
-check "man has the sections help cannot carry" "EXAMPLES
-SEE ALSO" -- "man -l $page | grep -E '^(EXAMPLES|SEE ALSO)$'"
-check "man's footer carries the version" "yes" -- "man -l $page | tail -n 1 | grep -q 'atbash $version' && echo yes"
-check "the copyright is the licence's" "yes" -- \
+check "man shows the exit statuses" 0 "3" "" -- "man -l $page | grep -c -E '^ +[012] +(if|for) '"
+check "man has the sections help cannot carry" 0 "EXAMPLES
+SEE ALSO" "" -- "man -l $page | grep -E '^(EXAMPLES|SEE ALSO)$'"
+check "man's footer carries the version" 0 "yes" "" -- "man -l $page | tail -n 1 | grep -q 'atbash $version' && echo yes"
+check "the copyright is the licence's" 0 "yes" "" -- \
     "grep -q '^Copyright: 2026 Torvangrel$' $installed/share/doc/atbash/copyright &&
      grep -q '^License: Expat$' $installed/share/doc/atbash/copyright && echo yes"
 
