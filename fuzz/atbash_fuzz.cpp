@@ -7,18 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "atbash.h"
+#include "helpers.h"
 
 namespace {
-
-int mirror_of(unsigned char b)
-{
-    if (b >= 'A' && b <= 'Z')
-        return 'A' + 'Z' - b;
-    if (b >= 'a' && b <= 'z')
-        return 'a' + 'z' - b;
-    return b;
-}
 
 // Runs the checks on `loop`.
 void check(void (*loop)(char *, int), const uint8_t *data, size_t size)

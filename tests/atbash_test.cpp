@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "atbash.h"
+#include "helpers.h"
 
 namespace {
 
@@ -18,22 +18,6 @@ std::vector<std::pair<std::string, Loop>> ways()
         if (atbash_loops[i].run)
             found.emplace_back(atbash_loops[i].name, atbash_loops[i].run);
     return found;
-}
-
-// cppcheck-suppress passedByValue ; the copy is what gets mirrored and returned
-std::string mirrored(std::string text, Loop loop = atbash)
-{
-    loop(text.data(), static_cast<int>(text.size()));
-    return text;
-}
-
-int mirror_of(int b)
-{
-    if (b >= 'A' && b <= 'Z')
-        return 'Z' - (b - 'A');
-    if (b >= 'a' && b <= 'z')
-        return 'z' - (b - 'a');
-    return b;
 }
 
 struct Case {

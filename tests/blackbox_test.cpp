@@ -10,31 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "atbash.h"
-#include "resource.h"
-#include "windows_path.h"
+#include "helpers.h"
 
 namespace {
 
 std::string program_path;
-
-std::string mirrored(const std::string &text)
-{
-    std::string image = text;
-    atbash(image.data(), static_cast<int>(image.size()));
-    return image;
-}
-
-// Another process's window text: WM_GETTEXT, as GetWindowText would not ask it.
-std::string text_of(HWND window)
-{
-    static char buffer[16384];
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(
-            window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &length))
-        return "<no answer>";
-    return std::string(buffer, length);
-}
 
 template <typename Condition> bool eventually(Condition condition, DWORD timeout_ms = 10000)
 {
@@ -42,34 +22,6 @@ template <typename Condition> bool eventually(Condition condition, DWORD timeout
         if (condition())
             return true;
     return condition();
-}
-
-struct Search {
-    DWORD process;
-    const char *title;  // null: any
-    HWND found;
-};
-
-BOOL CALLBACK match_dialog(HWND window, LPARAM data)
-{
-    auto *search = reinterpret_cast<Search *>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (process != search->process || std::string(name) != "#32770" || !IsWindowVisible(window))
-        return TRUE;
-    if (search->title && text_of(window) != search->title)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND find_dialog(DWORD process, const char *title = nullptr)
-{
-    Search search{process, title, nullptr};
-    EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 HWND focus_of(DWORD thread)
@@ -272,21 +224,6 @@ TEST_F(Program, EveryWayOfQuittingEndsWithStatusZero)
 
 TEST_F(Program, CaptionTurnsOneCharacterEveryHalfSecond)
 {
-    // The 56 captions of one cycle, from the template's caption on.
-    std::string cycle[56];
-    std::string caption = APP_CAPTION;
-    for (int i = 0; i < 56; ++i) {
-        cycle[i] = caption;
-        atbash(&caption[i % 28], 1);
-    }
-    // Index of `seen` in the cycle at or after `from`, or -1.
-    auto position = [&](const std::string &seen, int from) {
-        for (int i = from; i < 56; ++i)
-            if (cycle[i] == seen)
-                return i;
-        return -1;
-    };
-
     open();
     // Each change seen: how many steps it made, in how many milliseconds.
     // Under emulation or load one step may come late and the next early, so
@@ -301,8 +238,8 @@ TEST_F(Program, CaptionTurnsOneCharacterEveryHalfSecond)
         if (seen == previous)
             continue;
         previous = seen;
-        int at = position(seen, last < 0 ? 0 : last);
-        ASSERT_GE(at, 0) << "\"" << seen << "\" is not a later caption of the cycle than step " << last;
+        int at = caption_step(seen);
+        ASSERT_GE(at, std::max(last, 0)) << "\"" << seen << "\" is not a later caption of the cycle than step " << last;
         DWORD now = GetTickCount();
         if (last >= 0) {
             step_ms.push_back(double(now - last_time) / (at - last));

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "resource.h"
-#include "windows_path.h"
+#include "helpers.h"
 
 namespace {
 

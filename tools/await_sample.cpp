@@ -6,75 +6,36 @@
 //   await_sample shown SECONDS TEXT   the input box holds TEXT, the output box
 //                                     its Atbash image, the caption is part-way
 //                                     through a sweep (and stays so for a
-//                                     second more), and all is painted
+//                                     second more), and all is painted; prints
+//                                     the caption's step in its cycle (0-55)
 //   await_sample close SECONDS        the dialog is up and idle; it is then
 //                                     sent WM_CLOSE (the signing test's use)
 //
 // Exits with 0 once the state holds; after SECONDS without it, with 1 and one
 // line that says what the program shows instead.
-#include <windows.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "atbash.h"
-#include "resource.h"
+#include "helpers.h"
 
 namespace {
 
 const int caption_length = sizeof APP_CAPTION - 1;
 
-// Another process's window text: WM_GETTEXT, as GetWindowText would not ask it.
-void text_of(HWND window, char *buffer, int size)
-{
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(
-            window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &length))
-        length = 0;
-    buffer[length] = '\0';
-}
-
-// Where `caption` stands in the caption's cycle of 56 steps, or -1.
-int step_of(const char *caption)
-{
-    char expected[] = APP_CAPTION;
-    for (int step = 0; step < 2 * caption_length; ++step) {
-        if (std::strcmp(caption, expected) == 0)
-            return step;
-        atbash(&expected[step % caption_length], 1);
-    }
-    return -1;
-}
-
-BOOL CALLBACK match_dialog(HWND window, LPARAM found)
-{
-    char name[16] = {};
-    char caption[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::strcmp(name, "#32770") != 0 || !IsWindowVisible(window))
-        return TRUE;
-    text_of(window, caption, sizeof caption);
-    if (step_of(caption) < 0)
-        return TRUE;
-    *reinterpret_cast<HWND *>(found) = window;
-    return FALSE;
-}
-
 // The state seen, and what is wrong with it: nothing where it is as wanted.
 struct Seen {
-    char input[256];
-    char output[256];
-    char caption[64];
+    std::string input;
+    std::string output;
+    std::string caption;
     const char *wrong;
 };
 
 Seen look(const char *mode, const char *sample)
 {
     Seen seen{};
-    HWND dialog = nullptr;
-    EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) {
+    HWND dialog = find_dialog(0);
+    if (!dialog || caption_step(text_of(dialog)) < 0) {
         seen.wrong = "no dialog of the program is shown";
         return seen;
     }
@@ -85,9 +46,9 @@ Seen look(const char *mode, const char *sample)
         return seen;
     }
     HWND input = GetDlgItem(dialog, IDC_INPUT);
-    text_of(input, seen.input, sizeof seen.input);
-    text_of(GetDlgItem(dialog, IDC_OUTPUT), seen.output, sizeof seen.output);
-    text_of(dialog, seen.caption, sizeof seen.caption);
+    seen.input = text_of(input);
+    seen.output = text_of(GetDlgItem(dialog, IDC_OUTPUT));
+    seen.caption = text_of(dialog);
     if (std::strcmp(mode, "close") == 0) {
         PostMessageA(dialog, WM_CLOSE, 0, 0);
         return seen;
@@ -99,11 +60,8 @@ Seen look(const char *mode, const char *sample)
             seen.wrong = "the input box does not have the focus";
         return seen;
     }
-    char expected[256] = {};
-    std::strncpy(expected, sample, sizeof expected - 1);
-    atbash(expected, static_cast<int>(std::strlen(expected)));
-    int step = step_of(seen.caption) % caption_length;
-    if (std::strcmp(seen.input, sample) != 0 || std::strcmp(seen.output, expected) != 0)
+    int step = caption_step(seen.caption) % caption_length;
+    if (seen.input != sample || seen.output != mirrored(sample))
         seen.wrong = "the sample is not shown whole";
     else if (step < 1 || step > caption_length - 3)
         seen.wrong = "the caption is at the end of a sweep";
@@ -131,17 +89,23 @@ int main(int argc, char **argv)
     const DWORD limit = static_cast<DWORD>(seconds) * 1000;
     const char *sample = argc > 3 ? argv[3] : "";
     Seen seen{};
-    for (DWORD start = GetTickCount(); GetTickCount() - start < limit; Sleep(100)) {
+    const DWORD start = GetTickCount();
+    for (;; Sleep(100)) {
         seen = look(argv[1], sample);
-        if (!seen.wrong)
+        if (!seen.wrong) {
+            if (shown)
+                (void)std::printf("%d\n", caption_step(seen.caption));
             return 0;
+        }
+        if (GetTickCount() - start >= limit)
+            break;
     }
     (void)std::fprintf(stderr,
                        "%s after %s seconds: input \"%s\", output \"%s\", caption \"%s\"\n",
                        seen.wrong,
                        argv[2],
-                       seen.input,
-                       seen.output,
-                       seen.caption);
+                       seen.input.c_str(),
+                       seen.output.c_str(),
+                       seen.caption.c_str());
     return 1;
 }

@@ -1,0 +1,103 @@
+// What the tests, the fuzzer and the screenshot's helper share: the cipher's
+// expected results and, on Windows, how to look at the program's windows.
+#ifndef QUINDARELVOXEN_HELPERS_H
+#define QUINDARELVOXEN_HELPERS_H
+
+#include <string>
+
+#include "atbash.h"
+
+// A byte's mirror image, by the alphabet's ranges rather than by the core's
+// arithmetic.
+inline int mirror_of(unsigned char b)
+{
+    if (b >= 'A' && b <= 'Z')
+        return 'A' + 'Z' - b;
+    if (b >= 'a' && b <= 'z')
+        return 'a' + 'z' - b;
+    return b;
+}
+
+// `text` through `loop`, atbash itself unless another is named.
+inline std::string mirrored(std::string text, void (*loop)(char *, int) = atbash)
+{
+    loop(text.data(), static_cast<int>(text.size()));
+    return text;
+}
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "resource.h"
+
+// The tests receive their files' paths from the build, which under Wine
+// names them the Unix way; Wine's drive Z: is the Unix root.
+inline std::string windows_path(std::string path)
+{
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// A window's text, also another process's: WM_GETTEXT, as GetWindowText
+// would not ask another process's control.
+inline std::string text_of(HWND window)
+{
+    static char buffer[16384];
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(
+            window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &length))
+        return "<no answer>";
+    return std::string(buffer, length);
+}
+
+// Where `caption` stands in the animated caption's cycle of 56 steps, from
+// the template's caption at 0, or -1 where it is none of them.
+inline int caption_step(const std::string &caption)
+{
+    std::string expected = APP_CAPTION;
+    const int length = static_cast<int>(expected.size());
+    for (int step = 0; step < 2 * length; ++step) {
+        if (caption == expected)
+            return step;
+        atbash(&expected[step % length], 1);
+    }
+    return -1;
+}
+
+// What find_dialog looks for, and what it found.
+struct DialogSearch {
+    DWORD process;
+    const char *title;
+    HWND found;
+};
+
+inline BOOL CALLBACK match_dialog(HWND window, LPARAM data)
+{
+    auto *search = reinterpret_cast<DialogSearch *>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if ((search->process && owner != search->process) || std::strcmp(name, "#32770") != 0 || !IsWindowVisible(window) ||
+        (search->title && text_of(window) != search->title))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// A shown dialog of `process` (0: of any process) whose caption is `title`,
+// or any where `title` is null; null where none is.
+inline HWND find_dialog(DWORD process, const char *title = nullptr)
+{
+    DialogSearch search{process, title, nullptr};
+    EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+#endif
+
+#endif
