@@ -36,9 +36,9 @@ stand_in wine ". tools/display.sh
 start_private_display
 tools/wine-run \"\$TMPDIR/prefix\" cmd /c exit 0"
 
-# The processes that the tool started, one "PID START PID-NAMESPACE" line
-# each: those that carry the mark in their environment, and all that descend
-# from one of them.
+# The processes that the tool started and that still run, one "PID START
+# PID-NAMESPACE" line each: those that carry the mark in their environment,
+# and all that descend from one of them.
 started() {
     local marked
     marked=$(grep -l -s -z -x "QUINDARELVOXEN_INTERRUPT_TEST=$mark" /proc/[0-9]*/environ | cut -d / -f 3)
@@ -50,7 +50,8 @@ started() {
             sub(/^.*\) /, "", line)
             split(line, field, " ")
             parent[path[3]] = field[2]
-            start[path[3]] = field[20]
+            if (field[1] != "Z")
+                start[path[3]] = field[20]
         }
         END {
             split(marked, list, "\n")
@@ -80,9 +81,10 @@ running() {
     started | while read -r pid _; do cat "/proc/$pid/comm" 2>/dev/null; done | grep -qxE "$1"
 }
 
-# When process $1 started, in clock ticks since boot.
+# When process $1 started, in clock ticks since boot; nothing where it has
+# ended as a zombie, which only its parent's wait (or init's) removes.
 start_of() {
-    sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -d ' ' -f 20
+    sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | awk '$1 != "Z" {print $20}'
 }
 
 # What the tool left behind: processes that it started which still run, and
