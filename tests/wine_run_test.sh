@@ -13,18 +13,9 @@ work=$(mktemp -d)
 unset DISPLAY XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
 export HOME=$work/home
 mkdir "$HOME"
-# Wine keeps a folder for each prefix's server in /tmp, named in the prefix:
-# gone with the rows.
-clean_up() {
-    server=$(cat "$work/ours/wineserver" 2>/dev/null || true)
-    case $server in
-    */* | "") ;;
-    wine-*) rm -rf "/tmp/$server" ;;
-    esac
-    rm -rf "$work"
-}
-trap clean_up EXIT
 wine_run=$root/tools/wine-run
+# The prefix that the rows make goes with its server's folder in /tmp.
+trap '"$wine_run" --remove "$work/ours"; rm -rf "$work"' EXIT
 
 # Two old 32-bit prefixes: one that wine-run marked as made by it, and one
 # that is someone else's, each with a file of its user's own.
