@@ -43,10 +43,12 @@ echo ":99 $stranger $stranger" >"$work/left.session"
 check "someone else's 32-bit prefix is refused and left whole" 1 "" \
     "^wine-run: $work/theirs is a 32-bit Wine prefix that these tools did not make; name another PREFIX\$" -- \
     "$wine_run $work/theirs cmd /c exit 0; status=\$?; listing $work/theirs | cmp -s - $work/theirs.before && exit \$status"
-check "its own 32-bit prefix is made again as a 64-bit one" 0 "#arch=win64
-marked" "" -- \
+check "its own 32-bit prefix is made again as a 64-bit one, with Marlett" 0 "#arch=win64
+marked
+Marlett" "" -- \
     "$wine_run $work/ours cmd /c exit 0 2>/dev/null &&
-     grep -x '#arch=win.*' $work/ours/system.reg && [ -f $work/ours/made-by-quindarelvoxen ] && echo marked"
+     grep -x '#arch=win.*' $work/ours/system.reg && [ -f $work/ours/made-by-quindarelvoxen ] && echo marked &&
+     [ -f $work/ours/drive_c/windows/Fonts/marlett.ttf ] && echo Marlett"
 # TMPDIR set, which Debian 13's Wine cannot bear.
 check "a program's exit status comes back" 7 "" "" -- "mkdir -p $work/tmp && TMPDIR=$work/tmp $wine_run $work/ours cmd /c exit 7"
 check "nothing is written into HOME" 0 "" "" -- "find $HOME -mindepth 1"
