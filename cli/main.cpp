@@ -100,21 +100,35 @@ Outcome convert(int input, const char *name)
 bool is_output(int input)
 {
 #ifdef _WIN32
-    // Windows 8 and later tell a file's identity; Wine, for a handle that it
-    // was given as standard output, without the volume's serial number.
     auto *file = reinterpret_cast<HANDLE>(_get_osfhandle(input));
     auto *output = reinterpret_cast<HANDLE>(_get_osfhandle(1));
-    FILE_ID_INFO in{};
-    FILE_ID_INFO out{};
-    FILE_STANDARD_INFO size{};
-    if (GetFileType(output) != FILE_TYPE_DISK || !GetFileInformationByHandleEx(file, FileIdInfo, &in, sizeof in) ||
-        !GetFileInformationByHandleEx(output, FileIdInfo, &out, sizeof out) ||
-        !GetFileInformationByHandleEx(file, FileStandardInfo, &size, sizeof size))
+    if (GetFileType(output) != FILE_TYPE_DISK)
         return false;
-    bool same_volume =
-        in.VolumeSerialNumber == out.VolumeSerialNumber || !in.VolumeSerialNumber || !out.VolumeSerialNumber;
-    return same_volume && std::memcmp(&in.FileId, &out.FileId, sizeof in.FileId) == 0 &&
-           _lseeki64(input, 0, SEEK_CUR) < size.EndOfFile.QuadPart;
+    const long long position = _lseeki64(input, 0, SEEK_CUR);
+    // The volume's serial number and the file's index name a file on every
+    // Windows since 2000.
+    BY_HANDLE_FILE_INFORMATION in{};
+    BY_HANDLE_FILE_INFORMATION out{};
+    if (GetFileInformationByHandle(file, &in) && GetFileInformationByHandle(output, &out))
+        return in.dwVolumeSerialNumber == out.dwVolumeSerialNumber && in.nFileIndexHigh == out.nFileIndexHigh &&
+               in.nFileIndexLow == out.nFileIndexLow &&
+               position < (static_cast<long long>(in.nFileSizeHigh) << 32 | in.nFileSizeLow);
+    // Wine answers that for no Unix file given to it as standard output, but
+    // tells such a file's ID (Windows 8 on), though not its volume's serial
+    // number. The function is looked up by name, so that the program still
+    // starts on every Windows since 2000.
+    using Query = BOOL(WINAPI *)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
+    FILE_ID_INFO in_id{};
+    FILE_ID_INFO out_id{};
+    FILE_STANDARD_INFO size{};
+    if (!query || !query(file, FileIdInfo, &in_id, sizeof in_id) ||
+        !query(output, FileIdInfo, &out_id, sizeof out_id) || !query(file, FileStandardInfo, &size, sizeof size))
+        return false;
+    return (in_id.VolumeSerialNumber == out_id.VolumeSerialNumber || !in_id.VolumeSerialNumber ||
+            !out_id.VolumeSerialNumber) &&
+           std::memcmp(&in_id.FileId, &out_id.FileId, sizeof in_id.FileId) == 0 && position < size.EndOfFile.QuadPart;
 #else
     struct stat in = {};
     struct stat out = {};
@@ -203,6 +217,13 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    // Without a standard output, an input file opened now would take its
+    // place; say what cat says.
+    struct stat output = {};
+    if (fstat(1, &output) != 0) {
+        report("standard output", std::strerror(errno));
+        return 1;
+    }
     if (files == 0)
         return convert_file("-") == done ? 0 : 1;
     int status = 0;

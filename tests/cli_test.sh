@@ -99,6 +99,7 @@ check "input file is output file" 1 "<self.out"   '^atbash: self: input file is 
     'cp hello self; (ulimit -f 100; atbash zebra self hello >>self); status=$?; cat self; exit $status'
 check "standard input is output"  1 "<hello"      '^atbash: -: input file is output file$' -- \
     'cp hello self; (ulimit -f 100; atbash <self >>self); status=$?; cat self; exit $status'
+posix check "a closed standard output" 1 "<empty" '^atbash: standard output: Bad file descriptor$' -- 'atbash hello >&-'
 posix check "a FIFO"                    0 "<hello.out"  "" -- 'mkfifo fifo && { cat hello >fifo & } && atbash fifo'
 posix check "/proc/self/maps"           0 "<empty"      "" -- \
     'atbash /proc/self/maps | atbash >maps && [ -s maps ] && ! grep -v -E "^[0-9a-f]+-[0-9a-f]+ [-r][-w][-x][ps] " maps'
