@@ -49,7 +49,7 @@ int main(int argc, char **argv)
 {
     benchmark::RegisterBenchmark("atbash", core, atbash)->Arg(1023)->Arg(64 << 10)->Arg(16 << 20);
     for (int i = 0; i < atbash_loop_count; ++i) {
-        if (!atbash_loops[i].run)
+        if (!atbash_loops[i].runs_here())
             continue;
         // A plain string: Google Benchmark takes the name as const char * up
         // to 1.7 (Debian 12) and as std::string from 1.8 on.

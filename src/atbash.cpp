@@ -39,7 +39,8 @@ __attribute__((target("avx2"))) void avx2(char *text, int length)
     const __m256i below = _mm256_set1_epi8(-102);
     const __m256i alphabet = _mm256_set1_epi8(static_cast<char>('A' + 'Z'));
     int i = 0;
-    for (; i + 32 <= length; i += 32) {
+    // length - i, not i + 32: near INT_MAX the sum would overflow.
+    for (; length - i >= 32; i += 32) {
         auto *at = reinterpret_cast<__m256i *>(text + i);
         __m256i b = _mm256_loadu_si256(at);
         __m256i capital = _mm256_and_si256(b, small_bit_off);
@@ -69,7 +70,7 @@ __attribute__((target("avx512bw"))) inline __m512i mirror64(__m512i b)
 __attribute__((target("avx512bw"))) void avx512(char *text, int length)
 {
     int i = 0;
-    for (; i + 64 <= length; i += 64) {
+    for (; length - i >= 64; i += 64) {
         auto *at = reinterpret_cast<__m512i *>(text + i);
         _mm512_storeu_si512(at, mirror64(_mm512_loadu_si512(at)));
     }
@@ -94,37 +95,45 @@ bool has_avx512bw()
 
 #endif
 
+bool anywhere()
+{
+    return true;
+}
+
 }  // namespace
 
+// Constant tables and pointers, set before any code runs: atbash works from
+// another file's static initialiser too.
 #ifdef ATBASH_WIDE
-// The processor queries throw nothing; marking them noexcept would draw in
-// libstdc++ for the handler that calls terminate.
-// NOLINTNEXTLINE(cert-err58-cpp)
 const atbash_loop atbash_loops[] = {
-    {"portable", portable},
-    {"avx2", has_avx2() ? avx2 : nullptr},
-    {"avx512bw", has_avx512bw() ? avx512 : nullptr},
+    {"portable", portable, anywhere},
+    {"avx2", avx2, has_avx2},
+    {"avx512bw", avx512, has_avx512bw},
 };
 #else
 const atbash_loop atbash_loops[] = {
-    {"portable", portable},
+    {"portable", portable, anywhere},
 };
 #endif
 const int atbash_loop_count = sizeof atbash_loops / sizeof atbash_loops[0];
 
 #ifdef ATBASH_WIDE
 namespace {
-/* The widest loop that this processor runs, chosen as the program starts
- * (a static in atbash would need a guard, and the guard libstdc++). */
-void (*choose_widest())(char *, int)
+void first_call(char *text, int length);
+
+/* The widest loop that this processor runs, chosen at the first call. */
+void (*widest)(char *, int) = first_call;
+
+void first_call(char *text, int length)
 {
     if (has_avx512bw())
-        return avx512;
-    if (has_avx2())
-        return avx2;
-    return portable;
+        widest = avx512;
+    else if (has_avx2())
+        widest = avx2;
+    else
+        widest = portable;
+    widest(text, length);
 }
-void (*const widest)(char *, int) = choose_widest();  // NOLINT(cert-err58-cpp): as above
 }  // namespace
 #endif
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,9 +18,45 @@ std::vector<std::pair<std::string, Loop>> ways()
 {
     std::vector<std::pair<std::string, Loop>> found = {{"atbash", atbash}};
     for (int i = 0; i < atbash_loop_count; ++i)
-        if (atbash_loops[i].run)
+        if (atbash_loops[i].runs_here())
             found.emplace_back(atbash_loops[i].name, atbash_loops[i].run);
     return found;
+}
+
+// Mirrored as the program starts, before main: the files' static
+// initialisers run in an order of the linker's, and this one may run first.
+const std::string before_main = mirrored("Hello, World!");
+
+TEST(Atbash, WorksFromAStaticInitialiser)
+{
+    EXPECT_EQ(before_main, "Svool, Dliow!");
+}
+
+TEST(Atbash, ACountNearIntMax)
+{
+    // INT_MAX bytes of address space: one 2 MiB file mapped 1,024 times over.
+    // A wide loop's step past the count would overflow there. Each byte of
+    // the file is mirrored once in each mapping, the file's last byte once
+    // less, as the count ends one byte short of the last mapping's end.
+    const size_t file_size = 2 << 20;
+    const size_t span = size_t(INT_MAX) + 1;
+    int file = memfd_create("near-int-max", 0);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(ftruncate(file, file_size), 0);
+    void *reserved = mmap(nullptr, span, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(reserved, MAP_FAILED);
+    auto *area = static_cast<char *>(reserved);
+    for (size_t at = 0; at < span; at += file_size)
+        ASSERT_NE(mmap(area + at, file_size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, file, 0), MAP_FAILED);
+    for (const auto &[way, loop] : ways()) {
+        area[0] = 'a';
+        area[file_size - 1] = 'a';
+        loop(area, INT_MAX);
+        EXPECT_EQ(area[0], 'a') << way;
+        EXPECT_EQ(area[file_size - 1], 'z') << way;
+    }
+    munmap(reserved, span);
+    close(file);
 }
 
 struct Case {
