@@ -1,9 +1,7 @@
-// The compiled programs: the dialog program's PE headers, size, imports and
-// every resource it carries, byte for byte, and how both programs are linked.
+// Every resource that the dialog program carries, byte for byte.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdint>
 #include <fstream>
@@ -18,7 +16,6 @@ namespace {
 
 std::string program_path;
 std::string icon_path;
-std::string cli_path;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -238,103 +235,16 @@ TEST_F(Program, IconGroupsShareOneImage)
         EXPECT_EQ(static_cast<uint32_t>(at32(40 + (4 * i))), palette[i]) << "colour " << i;
 }
 
-// The PE image as a file: headers and the DLLs it imports.
-struct Image {
-    Bytes file;
-    uint32_t u32(size_t at) const
-    {
-        return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | uint32_t(file[at + 3]) << 24;
-    }
-    uint16_t u16(size_t at) const { return static_cast<uint16_t>(file[at] | file[at + 1] << 8); }
-    size_t nt() const { return u32(0x3c); }
-    size_t optional() const { return nt() + 24; }
-    size_t offset_of(uint32_t rva) const
-    {
-        size_t sections = optional() + u16(nt() + 20);
-        for (unsigned i = 0; i < u16(nt() + 6); ++i) {
-            size_t s = sections + (40 * i);
-            uint32_t start = u32(s + 12);
-            uint32_t size = std::max(u32(s + 8), u32(s + 16));
-            if (rva >= start && rva < start + size)
-                return rva - start + u32(s + 20);
-        }
-        return 0;
-    }
-};
-
-TEST(ProgramFile, BothAre32BitProgramsThatImportOnlySystemDlls)
-{
-    // ADVAPI32 gives the stack protector its random guard.
-    const struct {
-        const std::string &path;
-        unsigned subsystem;  // 2 GUI, 3 console
-        std::vector<std::string> dlls;
-    } programs[] = {
-        {program_path, 2, {"ADVAPI32.DLL", "KERNEL32.DLL", "MSVCRT.DLL", "USER32.DLL"}},
-        {cli_path, 3, {"ADVAPI32.DLL", "KERNEL32.DLL", "MSVCRT.DLL"}},
-    };
-    for (const auto &program : programs) {
-        Image image{read_file(program.path)};
-        ASSERT_GT(image.file.size(), 0x200U) << program.path;
-        EXPECT_EQ(image.u32(image.nt()), 0x00004550U) << program.path;  // "PE\0\0"
-        EXPECT_EQ(image.u16(image.nt() + 4), 0x014c) << program.path;   // i386
-        EXPECT_EQ(image.u16(image.optional()), 0x10b) << program.path;  // PE32
-        EXPECT_EQ(image.u16(image.optional() + 68), program.subsystem) << program.path;
-
-        std::vector<std::string> dlls;
-        size_t descriptor = image.offset_of(image.u32(image.optional() + 104));
-        ASSERT_NE(descriptor, 0U) << program.path;
-        for (; image.u32(descriptor + 12); descriptor += 20) {
-            std::string name(reinterpret_cast<const char *>(&image.file[image.offset_of(image.u32(descriptor + 12))]));
-            std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
-            dlls.push_back(name);
-        }
-        std::sort(dlls.begin(), dlls.end());
-        EXPECT_EQ(dlls, program.dlls) << program.path;
-    }
-}
-
-TEST(ProgramFile, StaysSmall)
-{
-    EXPECT_LE(read_file(program_path).size(), 20480U);
-}
-
-TEST(ProgramFile, BothProgramsAreHardened)
-{
-    for (const std::string &path : {program_path, cli_path}) {
-        Image image{read_file(path)};
-        ASSERT_GT(image.file.size(), 0x200U) << path;
-        unsigned characteristics = image.u16(image.optional() + 70);
-        EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << path << ": no ASLR";
-        EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << path << ": no DEP";
-        EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_NO_SEH) << path << ": SEH handlers not ruled out";
-        EXPECT_EQ(image.u32(image.nt() + 8), 0U) << path << ": the link time is stamped in";
-        // ASLR can move the image only where its relocations are kept.
-        EXPECT_FALSE(image.u16(image.nt() + 22) & IMAGE_FILE_RELOCS_STRIPPED) << path << ": relocations stripped";
-        EXPECT_GT(image.u32(image.optional() + 96 + (8 * IMAGE_DIRECTORY_ENTRY_BASERELOC) + 4), 0U)
-            << path << ": no relocations";
-
-        size_t sections = image.optional() + image.u16(image.nt() + 20);
-        for (unsigned i = 0; i < image.u16(image.nt() + 6); ++i) {
-            uint32_t flags = image.u32(sections + (40 * i) + 36);
-            std::string name(reinterpret_cast<const char *>(&image.file[sections + (40 * i)]), 8);
-            EXPECT_FALSE((flags & IMAGE_SCN_MEM_WRITE) && (flags & IMAGE_SCN_MEM_EXECUTE))
-                << path << ": section " << name.c_str() << " is writable and executable";
-        }
-    }
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 4) {
-        (void)std::fprintf(stderr, "usage: resources_test PROGRAM.exe ICON.ico ATBASH.exe\n");
+    if (argc != 3) {
+        (void)std::fprintf(stderr, "usage: resources_test PROGRAM.exe ICON.ico\n");
         return 2;
     }
     program_path = windows_path(argv[1]);
     icon_path = windows_path(argv[2]);
-    cli_path = windows_path(argv[3]);
     return RUN_ALL_TESTS();
 }
