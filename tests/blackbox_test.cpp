@@ -255,61 +255,6 @@ TEST_F(Program, CaptionTurnsOneCharacterEveryHalfSecond)
     EXPECT_LT(median, 800) << "milliseconds per step";
 }
 
-// Copies every resource of the program but its dialogs into `update`.
-BOOL CALLBACK copy_language(HMODULE module, LPCSTR type, LPCSTR name, WORD language, LONG_PTR update)
-{
-    if (type == RT_DIALOG)
-        return TRUE;
-    HRSRC found = FindResourceExA(module, type, name, language);
-    UpdateResourceA(reinterpret_cast<HANDLE>(update),
-                    type,
-                    name,
-                    language,
-                    LockResource(LoadResource(module, found)),
-                    SizeofResource(module, found));
-    return TRUE;
-}
-
-BOOL CALLBACK copy_name(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR update)
-{
-    return EnumResourceLanguagesA(module, type, name, copy_language, update);
-}
-
-BOOL CALLBACK copy_type(HMODULE module, LPSTR type, LONG_PTR update)
-{
-    return EnumResourceNamesA(module, type, copy_name, update);
-}
-
-TEST_F(Program, WithoutItsDialogItEndsWithStatusOne)
-{
-    char folder[MAX_PATH];
-    char copy[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
-    GetTempFileNameA(folder, "qvx", 0, copy);
-    std::string exe = std::string(copy) + ".exe";
-    ASSERT_TRUE(CopyFileA(program_path.c_str(), exe.c_str(), FALSE));
-    HMODULE original = LoadLibraryExA(program_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(original, nullptr);
-    HANDLE update = BeginUpdateResourceA(exe.c_str(), TRUE);
-    ASSERT_NE(update, nullptr);
-    EnumResourceTypesA(original, copy_type, reinterpret_cast<LONG_PTR>(update));
-    ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
-    FreeLibrary(original);
-
-    ASSERT_TRUE(start(exe)) << exe;
-    // Whatever it would show, it shows before it ends: look until then.
-    HWND shown = nullptr;
-    for (DWORD begin = GetTickCount(); !shown && GetTickCount() - begin < 15000;) {
-        if (WaitForSingleObject(process.hProcess, 5) != WAIT_TIMEOUT)
-            break;
-        shown = find_dialog(process.dwProcessId);
-    }
-    EXPECT_EQ(shown, nullptr) << "it shows \"" << text_of(shown) << "\"";
-    EXPECT_EQ(exit_status(), 1);
-    DeleteFileA(exe.c_str());
-    DeleteFileA(copy);
-}
-
 }  // namespace
 
 int main(int argc, char **argv)

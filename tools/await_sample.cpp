@@ -1,8 +1,6 @@
 // Waits, for tools/screenshot, until the running program is in the state that
 // its picture is to show, asking its windows from this second process:
 //
-//   await_sample focus SECONDS        the dialog is up, idle, and its input
-//                                     box has the keyboard focus
 //   await_sample shown SECONDS TEXT   the input box holds TEXT, the output box
 //                                     its Atbash image, the caption is part-way
 //                                     through a sweep (and stays so for a
@@ -45,19 +43,11 @@ Seen look(const char *mode, const char *sample)
         seen.wrong = "the program does not answer";
         return seen;
     }
-    HWND input = GetDlgItem(dialog, IDC_INPUT);
-    seen.input = text_of(input);
+    seen.input = text_of(GetDlgItem(dialog, IDC_INPUT));
     seen.output = text_of(GetDlgItem(dialog, IDC_OUTPUT));
     seen.caption = text_of(dialog);
     if (std::strcmp(mode, "close") == 0) {
         PostMessageA(dialog, WM_CLOSE, 0, 0);
-        return seen;
-    }
-    if (std::strcmp(mode, "focus") == 0) {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) || info.hwndFocus != input)
-            seen.wrong = "the input box does not have the focus";
         return seen;
     }
     int step = caption_step(seen.caption) % caption_length;
@@ -76,8 +66,8 @@ Seen look(const char *mode, const char *sample)
 int main(int argc, char **argv)
 {
     const bool shown = argc == 4 && std::strcmp(argv[1], "shown") == 0;
-    if (!shown && (argc != 3 || (std::strcmp(argv[1], "focus") != 0 && std::strcmp(argv[1], "close") != 0))) {
-        (void)std::fputs("usage: await_sample focus|close SECONDS, or await_sample shown SECONDS TEXT\n", stderr);
+    if (!shown && (argc != 3 || std::strcmp(argv[1], "close") != 0)) {
+        (void)std::fputs("usage: await_sample close SECONDS, or await_sample shown SECONDS TEXT\n", stderr);
         return 2;
     }
     char *end = nullptr;

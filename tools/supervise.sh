@@ -23,14 +23,16 @@ supervise() {
 }
 
 # Ends the session: SIGTERM to all that carries the mark; then, within 30
-# seconds, the tool ends and the rest follows it; SIGKILL to what is left.
+# seconds, the tool's traps have run and all has ended; SIGKILL to what has
+# not.
 end_session() {
     trap '' INT TERM
     signal_marked TERM
     tries=0
-    while alive "$session" && pause; do :; done
-    alive "$session" || wait "$session" 2>/dev/null || true
-    while [ -n "$(marked)" ] && pause; do :; done
+    while [ -n "$(marked)" ] && [ "$tries" -lt 300 ]; do
+        tries=$((tries + 1))
+        sleep 0.1
+    done
     signal_marked KILL
     wait "$session" 2>/dev/null || true
     exit "$1"
@@ -44,16 +46,6 @@ marked() {
 signal_marked() {
     # shellcheck disable=SC2046
     kill "-$1" $(marked) 2>/dev/null || true
-}
-
-# Whether process $1 runs: it is there and has not ended as a zombie.
-alive() {
-    state=$(sed -n 's/.*) \(.\).*/\1/p' "/proc/$1/stat" 2>/dev/null) && [ -n "$state" ] && [ "$state" != Z ]
-}
-
-# Sleeps a tenth of a second; false once 30 seconds have gone so.
-pause() {
-    [ "$tries" -lt 300 ] && tries=$((tries + 1)) && sleep 0.1
 }
 
 # Makes INT and TERM end the calling shell through its EXIT trap, which dash
