@@ -94,6 +94,15 @@ Outcome convert(int input, const char *name)
     }
 }
 
+#ifdef _WIN32
+// Whether two volumes' serial numbers may name the same volume: Wine tells
+// none (0) for a Unix file that it was given as standard output.
+bool same_volume(unsigned long long one, unsigned long long other)
+{
+    return one == other || !one || !other;
+}
+#endif
+
 // Whether reading `input` would read back what is written: the output is
 // a regular file, and the input is that same file, not yet read to its end
 // (as `atbash f >> f`, which would otherwise grow f until the disk is full).
@@ -110,13 +119,12 @@ bool is_output(int input)
     BY_HANDLE_FILE_INFORMATION in{};
     BY_HANDLE_FILE_INFORMATION out{};
     if (GetFileInformationByHandle(file, &in) && GetFileInformationByHandle(output, &out))
-        return in.dwVolumeSerialNumber == out.dwVolumeSerialNumber && in.nFileIndexHigh == out.nFileIndexHigh &&
-               in.nFileIndexLow == out.nFileIndexLow &&
+        return same_volume(in.dwVolumeSerialNumber, out.dwVolumeSerialNumber) &&
+               in.nFileIndexHigh == out.nFileIndexHigh && in.nFileIndexLow == out.nFileIndexLow &&
                position < (static_cast<long long>(in.nFileSizeHigh) << 32 | in.nFileSizeLow);
-    // Wine answers that for no Unix file given to it as standard output, but
-    // tells such a file's ID (Windows 8 on), though not its volume's serial
-    // number. The function is looked up by name, so that the program still
-    // starts on every Windows since 2000.
+    // Wine 8 answers that for no Unix file given to it as standard output,
+    // but tells such a file's ID (Windows 8 on). The function is looked up by
+    // name, so that the program still starts on every Windows since 2000.
     using Query = BOOL(WINAPI *)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     auto query = reinterpret_cast<Query>(
         reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
@@ -126,8 +134,7 @@ bool is_output(int input)
     if (!query || !query(file, FileIdInfo, &in_id, sizeof in_id) ||
         !query(output, FileIdInfo, &out_id, sizeof out_id) || !query(file, FileStandardInfo, &size, sizeof size))
         return false;
-    return (in_id.VolumeSerialNumber == out_id.VolumeSerialNumber || !in_id.VolumeSerialNumber ||
-            !out_id.VolumeSerialNumber) &&
+    return same_volume(in_id.VolumeSerialNumber, out_id.VolumeSerialNumber) &&
            std::memcmp(&in_id.FileId, &out_id.FileId, sizeof in_id.FileId) == 0 && position < size.EndOfFile.QuadPart;
 #else
     struct stat in = {};
