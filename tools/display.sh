@@ -1,10 +1,12 @@
-# Sourced by the tools: start_private_display starts a private Xvfb and points
-# DISPLAY at it. The calling shell's exit, also on INT and TERM, then stops it
-# and the prefix's Wine server (stop_private_display): this replaces the
-# caller's EXIT trap. An Xvfb that does not start, or gives no display within
+# Sourced by the tools: start_private_display [PREFIX] starts a private Xvfb
+# and points DISPLAY at it. The calling shell's exit, also on INT and TERM,
+# then stops it, and the Wine server of PREFIX, a prefix of the tools' own,
+# where one is named (stop_private_display): this replaces the caller's EXIT
+# trap. No other Wine server is touched. An Xvfb that does not start, or gives no display within
 # 10 seconds, ends the caller with one line that says why.
 start_private_display() {
     command -v Xvfb >/dev/null || { echo "$(basename "$0"): Xvfb is not installed (run tools/setup)" >&2; exit 127; }
+    display_prefix=${1:-}
     trap stop_private_display EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
@@ -31,7 +33,7 @@ start_private_display() {
 # Ends the prefix's Wine server first: one left running would outlive the
 # display. Wine finds it as tools/wine-run runs Wine, without TMPDIR.
 stop_private_display() {
-    env -u TMPDIR wineserver -k 2>/dev/null || true
+    [ -z "${display_prefix:-}" ] || WINEPREFIX=$display_prefix env -u TMPDIR wineserver -k 2>/dev/null || true
     if [ -n "${display_pid:-}" ]; then
         kill "$display_pid" 2>/dev/null || true
         wait "$display_pid" 2>/dev/null || true
