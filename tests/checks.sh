@@ -1,5 +1,9 @@
 # Sourced by the shell tests, whose rows run a command and judge what it did.
-# The test sets `work` to a folder of its own first.
+# It gives the test `work`, a folder of its own under build/, where the
+# stand-ins that the rows make can run whatever mount TMPDIR is on, removed
+# when the test ends; a throwaway HOME in it, so that nothing of the user's
+# is touched; and `root`, the tree's root. Both are exported: a row names
+# them in single quotes ('"$work/file"'), whatever the path holds.
 #
 #   check NAME STATUS STDOUT STDERR -- COMMAND...
 #       runs COMMAND in bash; it must end with STATUS, print STDOUT exactly
@@ -15,6 +19,12 @@
 #   listing FOLDER
 #       the SHA-256 of every file below FOLDER, by name: what a row compares
 #       to show that a folder was left whole
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+mkdir -p "$root/build"
+work=$(mktemp -d "$root/build/test.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export root work HOME=$work/home
+mkdir "$HOME"
 passed=0
 failed=0
 

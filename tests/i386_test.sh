@@ -15,18 +15,16 @@
 # them are skipped: the last line says which and why, and the test ends with
 # 77, which CTest shows as skipped. The rows that need neither still run.
 set -u
-root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 
 printf 'not a program\n' >"$work/refuse"
-chmod +x "$work/refuse"
 # What a command run by tools/i386 sees; Wine's loader is a 32-bit program.
 printf '#!/bin/sh\necho "$(tools/i386 mode test); $(id -u):$(id -g); $(wine --version)"\n' >"$work/report"
-chmod +x "$work/report"
 
-# Stand-ins for a kernel before 6.7, and for apt without a new enough qemu.
-mkdir "$work/old-kernel" "$work/no-qemu"
+# Stand-ins for a kernel before 6.7, for apt without a new enough qemu, and
+# for apt that offers qemu 10 and downloads a package made here.
+mkdir "$work/old-kernel" "$work/no-qemu" "$work/offline"
 printf '#!/bin/sh\necho 6.1.0-28-amd64\n' >"$work/old-kernel/uname"
 printf '#!/bin/sh\necho "qemu-user:"; echo "  Candidate: 1:7.2+dfsg-7"\n' >"$work/no-qemu/apt-cache"
 cat >"$work/no-qemu/apt-get" <<'EOF'
@@ -42,10 +40,22 @@ for option; do
 done
 exit 100
 EOF
-chmod +x "$work"/old-kernel/* "$work"/no-qemu/*
-# The tools once more, without the qemu-i386 that build/ may hold.
-mkdir -p "$work/bare"
+mkdir -p "$work/package/DEBIAN" "$work/package/usr/bin"
+printf 'Package: qemu-user\nVersion: 1:10.0.2\nArchitecture: amd64\nMaintainer: nobody <nobody@example.org>\nDescription: a stand-in\n' \
+    >"$work/package/DEBIAN/control"
+printf '#!/bin/sh\necho "qemu-i386 version 10.0.2"\n' >"$work/package/usr/bin/qemu-i386"
+chmod 755 "$work/package/usr/bin/qemu-i386"
+dpkg-deb --root-owner-group -b "$work/package" "$work/qemu-user_1%3a10.0.2_amd64.deb" >/dev/null
+printf '#!/bin/sh\necho "qemu-user:"; echo "  Candidate: 1:10.0.2"\n' >"$work/offline/apt-cache"
+printf '#!/bin/sh\nfor word; do [ "$word" != download ] || exec cp %q .; done\nexit 100\n' \
+    "$work/qemu-user_1%3a10.0.2_amd64.deb" >"$work/offline/apt-get"
+# Mode 755, not +x, which a umask of 077 would leave unreadable to nobody.
+chmod 755 "$work"/refuse "$work"/report "$work"/old-kernel/* "$work"/no-qemu/* "$work"/offline/*
+# The tools once more, without the qemu-i386 that build/ may hold: one copy
+# for the rows that find none, one for the row that fetches one.
+mkdir "$work/bare" "$work/fetching"
 cp -r "$root/tools" "$work/bare/tools"
+cp -r "$root/tools" "$work/fetching/tools"
 
 # Why the namespaced rows cannot be played here; nothing where they can.
 namespace_missing() {
@@ -70,19 +80,32 @@ refusing() {
         "$1/tools/i386" register /proc/sys/fs/binfmt_misc "$2" refuse-i386 || exit 99
         cd "$1" && exec bash -c "$3"' sh "$root" "$work/refuse" "$1"
 }
-# plain COMMAND: the same where 32-bit code executes as this kernel has it.
-plain() {
+# namespaced TREE UID:GID COMMAND: the same where 32-bit code executes as
+# this kernel has it, in TREE, as UID:GID there; plain COMMAND: in the
+# tree's root, as root.
+namespaced() {
     unshare --user --map-root-user --mount --fork bash -c '
         mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 99
-        cd "$1" && exec bash -c "$2"' sh "$root" "$1"
+        cd "$1" && exec unshare --map-user="${2%:*}" --map-group="${2#*:}" -- bash -c "$3"' sh "$@"
 }
-# as_user COMMAND: like plain, but as a user who is not root (nobody, where
-# the test runs as root), in a copy of the tree that the user owns, with the
-# tree's qemu-i386.
+plain() {
+    namespaced "$root" 0:0 "$1"
+}
+# as_user COMMAND: like plain, but as a user who is not root, in a copy of
+# the tools, the tree's qemu-i386 and the report that the user owns. Where
+# the test runs as root, that user is nobody, and the copy lies on a tmpfs
+# at /tmp in a mount namespace of the row's own: nobody reaches it whatever
+# the folders around build/ allow, and it runs programs whatever /tmp's
+# mount allows.
 as_user() {
-    HOME=$work/user $become unshare --user --map-root-user --mount --fork bash -c '
-        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 99
-        cd "$1" && exec unshare --map-user="${2%:*}" --map-group="${2#*:}" -- bash -c "$3"' sh "$work/user" "$user" "$1"
+    if [ "$user" != 65534:65534 ]; then
+        HOME=$work/user namespaced "$work/user" "$user" "$1"
+        return
+    fi
+    unshare --mount bash -c '
+        mount -t tmpfs -o mode=755 tmpfs /tmp && cp -r "$work/user" /tmp/user && chown -R 65534:65534 /tmp/user &&
+        HOME=/tmp/user exec setpriv --reuid=65534 --regid=65534 --clear-groups -- \
+            bash -c "namespaced /tmp/user 65534:65534 \"\$1\"" sh "$1"' sh "$1"
 }
 # anywhere COMMAND: runs the shell COMMAND in the tree's root, as it is.
 anywhere() {
@@ -91,32 +114,32 @@ anywhere() {
 
 no_namespace=$(namespace_missing)
 no_qemu=
+fetch_failed=
 user=$(id -u):$(id -g)
-become=
+[ "$user" != 0:0 ] || user=65534:65534
 if [ -z "$no_namespace" ]; then
-    # The emulating rows use the tree's qemu-i386, fetched once.
+    # The emulating rows use the tree's qemu-i386, fetched once. Only the
+    # network or the mirror may keep it away: any other reason is a fault of
+    # the tools', and fails the test.
     if ! plain 'QUINDARELVOXEN_I386=emulate tools/i386 mode test' >/dev/null 2>"$work/err"; then
         no_qemu=$(sed 's/^test: QUINDARELVOXEN_I386=emulate, but //' "$work/err")
+        case $no_qemu in
+        "no qemu-i386 of qemu 10 or later is to be had: apt failed "*) ;;
+        *) fetch_failed=" $no_qemu" ;;
+        esac
     fi
     mkdir -p "$work/user/build/qemu"
-    cp -r "$root/tools" "$work/user/tools"
+    cp -r "$root/tools" "$work/report" "$work/user/"
     [ -n "$no_qemu" ] || cp "$root/build/qemu/qemu-i386" "$work/user/build/qemu/"
-    if [ "$user" = 0:0 ]; then
-        user=65534:65534
-        chown -R "$user" "$work/user"
-        chmod 755 "$work"
-        become="setpriv --reuid=65534 --regid=65534 --clear-groups --"
-    fi
 fi
 # Each row says which mode it wants.
 unset QUINDARELVOXEN_I386
 
-export -f refusing plain as_user anywhere namespace_missing
-export root work user become
+export -f refusing namespaced plain as_user anywhere namespace_missing
+export user
 
-# shellcheck source=checks.sh
-. "$root/tests/checks.sh"
 skipped=0
+[ -z "$fetch_failed" ] || verdict "the tree's qemu-i386 is fetched" "$fetch_failed"
 # can HOST [emulating]: whether a row on HOST can be played here, where it
 # needs a namespace (every HOST but anywhere) or qemu-i386 (emulating); a row
 # that cannot is counted as skipped.
@@ -127,54 +150,62 @@ can() {
     fi
 }
 # The versions of qemu and Wine, which vary, as VERSION.
-versions="sed -E 's/qemu-i386 1[0-9][0-9.]*/qemu-i386 VERSION/; s/wine-[0-9].*/wine-VERSION/'"
+export versions="sed -E 's/qemu-i386 1[0-9][0-9.]*/qemu-i386 VERSION/; s/wine-[0-9].*/wine-VERSION/'"
 
 refused='this kernel does not run 32-bit x86 code, and'
 forbidden="$refused QUINDARELVOXEN_I386=native forbids emulating it; unset it to emulate with qemu-i386\$"
-wine_run="tools/wine-run $work/prefix program.exe"
+# What the rows run in the namespaces, where the tree is the current folder.
+export wine_run='tools/wine-run build/prefix program.exe'
+export describe='printf "%s; " "$(tools/i386 describe test)"'
 
 can refusing emulating && check "auto emulates where refused" 0 \
     "32-bit code is emulated with qemu-i386 VERSION: this kernel does not run it; active; 0:0; wine-VERSION" "" -- \
-    "refusing \"printf '%s; ' \\\"\\\$(tools/i386 describe test)\\\" && tools/i386 run test $work/report\" | $versions"
+    'refusing "$describe && tools/i386 run test \"\$work/report\"" | eval "$versions"'
 can plain emulating && check "emulate forced anywhere" 0 \
     "32-bit code is emulated with qemu-i386 VERSION: QUINDARELVOXEN_I386=emulate; active; 0:0; wine-VERSION" "" -- \
-    "plain \"export QUINDARELVOXEN_I386=emulate && printf '%s; ' \\\"\\\$(tools/i386 describe test)\\\" && tools/i386 run test $work/report\" | $versions"
+    'plain "export QUINDARELVOXEN_I386=emulate && $describe && tools/i386 run test \"\$work/report\"" | eval "$versions"'
 can as_user emulating && check "emulated as the calling user" 0 "active; $user; wine-VERSION" "" -- \
-    "as_user 'QUINDARELVOXEN_I386=emulate tools/i386 run test $work/report' | $versions"
+    'as_user "QUINDARELVOXEN_I386=emulate tools/i386 run test ./report" | eval "$versions"'
 # A process left running would hold the pipe open until the timeout.
 can plain emulating && check "emulated: nothing outlives the command" 0 gone "" -- \
-    "plain 'QUINDARELVOXEN_I386=emulate tools/i386 run test sh -c \"sleep 1000 &\" | timeout 10 cat && echo gone'"
+    'plain "QUINDARELVOXEN_I386=emulate tools/i386 run test sh -c \"sleep 1000 &\" | timeout 10 cat && echo gone"'
+# Debian 13's own qemu-user, downloaded and unpacked as it comes, without the
+# network.
+can plain && check "qemu-i386 fetched from the package that apt downloads" 0 \
+    "32-bit code is emulated with qemu-i386 10.0.2: QUINDARELVOXEN_I386=emulate" "" -- \
+    'plain "QUINDARELVOXEN_I386=emulate PATH=\"\$work/offline:\$PATH\" \"\$work/fetching/tools/i386\" describe test" &&
+     cmp "$work/package/usr/bin/qemu-i386" "$work/fetching/build/qemu/qemu-i386"'
 
-can refusing && check "wine-run, native forced" 1 "" "^wine-run: $forbidden" -- "refusing 'QUINDARELVOXEN_I386=native $wine_run'"
-can refusing && check "run, native forced" 1 "" "^run: $forbidden" -- "refusing 'QUINDARELVOXEN_I386=native tools/run'"
-can refusing && check "test, native forced" 1 "" "^test: $forbidden" -- "refusing 'QUINDARELVOXEN_I386=native tools/test'"
+can refusing && check "wine-run, native forced" 1 "" "^wine-run: $forbidden" -- 'refusing "QUINDARELVOXEN_I386=native $wine_run"'
+can refusing && check "run, native forced" 1 "" "^run: $forbidden" -- 'refusing "QUINDARELVOXEN_I386=native tools/run"'
+can refusing && check "test, native forced" 1 "" "^test: $forbidden" -- 'refusing "QUINDARELVOXEN_I386=native tools/test"'
 can refusing && check "no user namespaces" 1 "" \
     "^wine-run: $refused emulating it needs a user namespace, and none can be made here \(unshare: .+\): allow them" -- \
-    "refusing 'echo 0 >/proc/sys/user/max_user_namespaces && $wine_run'"
+    'refusing "echo 0 >/proc/sys/user/max_user_namespaces && $wine_run"'
 can refusing && check "kernel before 6.7" 1 "" \
     "^wine-run: $refused emulating it privately needs Linux 6.7 or later, not 6.1.0-28-amd64: use a kernel built with IA-32 emulation, or a newer one\$" -- \
-    "refusing 'PATH=$work/old-kernel:\$PATH $wine_run'"
+    'refusing "PATH=\"\$work/old-kernel:\$PATH\" $wine_run"'
 can refusing && check "no qemu-i386 to be had, from the host's own mirror" 1 "" \
     "^wine-run: $refused no qemu-i386 of qemu 10 or later is to be had: apt failed \(E: Failed to fetch http://mirror.example/debian/\); check" -- \
-    "refusing 'PATH=$work/no-qemu:\$PATH $work/bare/$wine_run'"
+    'refusing "cd \"\$work/bare\" && PATH=\"\$work/no-qemu:\$PATH\" $wine_run"'
 can plain && check "emulate forced, no qemu-i386" 1 "" \
     "^wine-run: QUINDARELVOXEN_I386=emulate, but no qemu-i386 of qemu 10 or later is to be had: .+" -- \
-    "plain 'QUINDARELVOXEN_I386=emulate PATH=$work/no-qemu:\$PATH $work/bare/$wine_run'"
+    'plain "cd \"\$work/bare\" && QUINDARELVOXEN_I386=emulate PATH=\"\$work/no-qemu:\$PATH\" $wine_run"'
 check "an unknown mode" 1 "" "^wine-run: QUINDARELVOXEN_I386 is 'sometimes'; set it to auto, native or emulate\$" -- \
-    "anywhere 'QUINDARELVOXEN_I386=sometimes $wine_run'"
+    'anywhere "QUINDARELVOXEN_I386=sometimes $wine_run"'
 
 # Why the rows would be skipped, played in a namespace: on a kernel before
 # 6.7, as mount there answers, and where no user namespace can be made (the
 # namespace's own limit set to none, as a chroot refuses them).
 mkdir "$work/old-mount"
 printf '#!/bin/sh\necho "mount: /proc/sys/fs/binfmt_misc: permission denied." >&2\nexit 32\n' >"$work/old-mount/mount"
-chmod +x "$work/old-mount/mount"
+chmod 755 "$work/old-mount/mount"
 can plain && check "skipped where binfmt_misc cannot be mounted" 0 \
     "binfmt_misc cannot be mounted in a user namespace here, as before Linux 6.7 (mount: /proc/sys/fs/binfmt_misc: permission denied.)" "" -- \
-    "plain 'PATH=$work/old-mount:\$PATH namespace_missing'"
+    'plain "PATH=\"\$work/old-mount:\$PATH\" namespace_missing"'
 can plain && check "skipped where no user namespace can be made" 0 \
     "no user namespace can be made here (unshare: unshare failed: REASON)" "" -- \
-    "plain 'echo 0 >/proc/sys/user/max_user_namespaces && namespace_missing' | sed 's/unshare failed: .*)/unshare failed: REASON)/'"
+    'plain "echo 0 >/proc/sys/user/max_user_namespaces && namespace_missing" | sed "s/unshare failed: .*)/unshare failed: REASON)/"'
 
 why=${no_namespace:-$no_qemu}
 echo "i386: $passed passed, $failed failed${why:+, $skipped skipped: $why}"

@@ -16,25 +16,24 @@
 # of tools/fresh-machine instead: one while debootstrap installs a new root,
 # one while the tests build in ROOT, a root that it installed before.
 set -u
-root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-mark=$(basename "$work")
-trap 'rm -rf "$work"' EXIT
 unset DISPLAY
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
+mark=$(basename "$work")
 # Each tool runs as a job of its own, in a process group of its own, with
 # SIGINT as a terminal leaves it, not ignored as for a background command.
 set -m
 
 # stand_in NAME BODY: a tool that runs BODY as the tools run their work.
 stand_in() {
-    printf '#!/bin/sh\nset -eu\ncd %s\n. tools/supervise.sh\nsupervise "$0"\n%s\n' "$root" "$2" >"$work/$1"
-    chmod +x "$work/$1"
+    printf '#!/bin/sh\nset -eu\ncd %q\n. tools/supervise.sh\nsupervise "$0"\n%s\n' "$root" "$2" >"$work/$1"
+    chmod 755 "$work/$1"
 }
 stand_in own-group 'timeout 300 sleep 301 & wait'
 stand_in own-session 'setsid sleep 302 & wait'
-stand_in wine ". tools/display.sh
-start_private_display
-tools/wine-run \"\$TMPDIR/prefix\" cmd /c exit 0"
+stand_in wine '. tools/display.sh
+start_private_display "$TMPDIR/prefix"
+tools/wine-run "$TMPDIR/prefix" cmd /c exit 0'
 
 # The processes that the tool started and that still run, one "PID START
 # PID-NAMESPACE" line each: those that carry the mark in their environment,
@@ -103,13 +102,11 @@ left_behind() {
     cut -d ' ' -f 3 "$seen" | sort -u | grep -v -x -F -e "$host" -e "" | while read -r namespace; do
         ! grep -q -x -F "$namespace" <<<"$now" || echo "a process in the namespace $namespace"
     done
-    grep -F -e "$work" -e /var/tmp/quindarelvoxen-fresh -e "${fresh_root:-$work}/" /proc/self/mounts | cut -d ' ' -f 2 | sed 's/^/mount /'
+    grep -F -e "$work" -e /var/tmp/quindarelvoxen- -e "${fresh_root:-$work}/" /proc/self/mounts | cut -d ' ' -f 2 | sed 's/^/mount /'
     find "$tmp" -mindepth 1 -maxdepth 1 | sed 's/^/file /'
-    find /var/tmp -maxdepth 1 -name 'quindarelvoxen-fresh.*' -newer "$work" | sed 's/^/file /'
+    find /var/tmp -maxdepth 1 -name 'quindarelvoxen-*' -newer "$work" | sed 's/^/file /'
 }
 
-# shellcheck source=checks.sh
-. "$root/tests/checks.sh"
 # interrupt NAME SIGNAL PROCESS MINUTES -- TOOL [ARGUMENT...]
 # Starts TOOL, waits (MINUTES at most) until a process whose name matches
 # PROCESS (an extended regular expression) is among those that it started,
@@ -157,15 +154,30 @@ interrupt() {
 }
 
 if [ "${1:-}" = fresh-machine ]; then
-    fresh_root=${2:?usage: interrupt_test.sh fresh-machine ROOT}
+    export fresh_root=${2:?usage: interrupt_test.sh fresh-machine ROOT}
+    interrupt ".ci/run, SIGTERM while its first stage installs packages" TERM dpkg 10 -- "$root/.ci/run"
     interrupt "fresh-machine, Ctrl-C while debootstrap installs packages" INT dpkg 10 -- "$root/tools/fresh-machine"
+    # Files of the user's beside the root, named as the tool once named its own.
+    for file in log gitconfig go; do echo "the user's $file" >"$fresh_root.$file"; done
     interrupt "fresh-machine, SIGTERM while the tests build in the root" TERM cc1plus 10 -- \
         "$root/tools/fresh-machine" --root "$fresh_root"
+    check "fresh-machine leaves whole the files beside its root" 0 "the user's log
+the user's gitconfig
+the user's go" "" -- 'cat "$fresh_root.log" "$fresh_root.gitconfig" "$fresh_root.go"'
+    rm -f "$fresh_root.log" "$fresh_root.gitconfig" "$fresh_root.go"
 else
+    # A Wine server of the user's own, in the prefix that Wine takes where
+    # none is named, which the tools must leave running.
+    mkdir "$HOME/.wine"
+    env -u WINEPREFIX wineserver -f -p &
+    users_server=$!
     interrupt "Ctrl-C, a child in a process group of its own (timeout)" INT sleep 1 -- "$work/own-group"
     interrupt "SIGTERM, a child in a session of its own (as CTest starts a test)" TERM sleep 1 -- "$work/own-session"
     interrupt "reproducible, SIGTERM while it builds" TERM cc1plus 2 -- "$root/tools/reproducible"
     interrupt "a tool on a private display, Ctrl-C once Wine runs" INT "wineserver(64)?" 2 -- "$work/wine"
+    check "the user's own Wine server is left running" 0 "" "" -- "kill -0 $users_server"
+    env -u WINEPREFIX wineserver -k
+    wait "$users_server"
 fi
 
 finish interrupt
