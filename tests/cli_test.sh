@@ -27,8 +27,6 @@ atbash() {
 export -f atbash
 emulated=$(($# > 1))
 [ "$emulated" = 1 ] || [ -n "${FAULTS:-}" ] || { echo "cli_test: set FAULTS to the faults library" >&2; exit 2; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
 mirror() { LC_ALL=C tr 'A-Za-z' 'ZYXWVUTSRQPONMLKJIHGFEDCBAzyxwvutsrqponmlkjihgfedcba'; }
@@ -69,8 +67,11 @@ if [ "$emulated" = 0 ]; then
 fi
 printf 'Hello, World!\nGrown.' | mirror >grown.out
 # with_faults COMMAND...: COMMAND with the fault library, and the sanitizers'
-# runtime told to let it come first.
-with_faults() { LD_PRELOAD=$FAULTS ASAN_OPTIONS=verify_asan_link_order=0 "$@"; }
+# runtime told to let it come first. LD_PRELOAD cannot hold a path with a
+# space: it names the library, and the loader searches its folder.
+with_faults() {
+    LD_LIBRARY_PATH=$(dirname "$FAULTS") LD_PRELOAD=$(basename "$FAULTS") ASAN_OPTIONS=verify_asan_link_order=0 "$@"
+}
 export -f with_faults
 
 check "standard input"            0 "<hello.out"  "" -- 'atbash <hello'

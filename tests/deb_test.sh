@@ -8,14 +8,15 @@ build=$(realpath "$1")
 version=$2
 arch=$(dpkg --print-architecture)
 deb=$build/atbash_${version}_$arch.deb
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 rm -f "$deb"
 (cd "$build" && cpack -G DEB) >/dev/null 2>&1 || { (cd "$build" && cpack -G DEB); exit 1; }
 
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
+# As the rows name them: quoted for the shell.
+deb=$(printf %q "$deb")
+build=$(printf %q "$build")
 
 check "named as Debian names it" 0 "yes" "" -- "[ -f $deb ] && echo yes"
 check "what it installs" 0 "-rwxr-xr-x root/root ./usr/bin/atbash

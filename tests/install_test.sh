@@ -4,21 +4,19 @@
 # `cmake --install` of the build into a DESTDIR, and the manual page, as a
 # user meets them, one row per case.
 set -u
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 build=$(realpath "$1")
 version=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 prefix=/opt/atbash-test
 
 DESTDIR=$work/root cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
     { cat "$work/install.log"; exit 1; }
-installed=$work/root$prefix
+# As the rows name them: quoted for the shell.
+installed=$(printf %q "$work/root$prefix")
 atbash=$installed/bin/atbash
 page=$installed/share/man/man1/atbash.1.gz
 export MANWIDTH=80 LC_ALL=C
-
-# shellcheck source=checks.sh
-. "$(dirname "$0")/checks.sh"
 
 check "files installed, and only those" 0 "bin/atbash
 share/doc/atbash/changelog.gz

@@ -8,7 +8,7 @@ set -eu
 build=$1
 version=$2
 name=quindarelvoxen-$version-win32
-work=$(mktemp -d)
+work=$(mktemp -d "$build/package-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 cd "$build"

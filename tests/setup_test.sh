@@ -8,9 +8,8 @@
 # container; and dpkg-query, for one row, that man-db's triggers are still to
 # run, as while another apt works.
 set -u
-root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 absent=quindarelvoxen-absent-package
 
 mkdir "$work/with-sudo" "$work/without-sudo" "$work/triggers"
@@ -23,7 +22,7 @@ mkdir "$work/full" "$work/full/partial" "$work/empty" "$work/empty/partial"
 touch "$work/full/mirror.example_debian_dists_stable_InRelease" "$work/empty/lock"
 cp "$work"/without-sudo/* "$work/with-sudo/"
 printf '#!/bin/sh\necho "sudo $1 $2" >>"%s/calls"\nexec "$@"\n' "$work" >"$work/with-sudo/sudo"
-chmod +x "$work"/with-sudo/* "$work"/without-sudo/*
+chmod 755 "$work"/with-sudo/* "$work"/without-sudo/*
 # Only the stand-ins, and what setup uses besides.
 for tool in sh dpkg dpkg-query grep sed ls clang env; do
     ln -s "$(command -v "$tool")" "$work/without-sudo/$tool"
@@ -36,7 +35,7 @@ printf '#!/bin/sh
 %s "$@" | sed "s/^install ok installed man-db$/install ok triggers-pending man-db/"
 ' \
     "$(command -v dpkg-query)" >"$work/triggers/dpkg-query"
-chmod +x "$work/triggers/dpkg-query"
+chmod 755 "$work/triggers/dpkg-query"
 
 # as UID TOOLS LISTS [ARGUMENT...]: tools/setup ARGUMENT... as UID, with the
 # stand-ins in TOOLS and apt's package lists full or empty; then the calls
@@ -49,10 +48,7 @@ as() {
     return "$status"
 }
 export -f as
-export root work
 
-# shellcheck source=checks.sh
-. "$root/tests/checks.sh"
 install="apt-get install -y -q -o DPkg::Lock::Timeout=600 $absent"
 check "all there, root" 0 "" "" -- as 0 with-sudo full
 check "all there, a user with sudo" 0 "" "" -- as 1000 with-sudo full

@@ -11,11 +11,11 @@
 # whole. The signed programs stay in SIGNED_DIR, for signed_run_test.sh to
 # run under Wine.
 set -u
-root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
+export build signed sign=$root/tools/sign
 build=$(realpath "$1")
 signed=$(realpath -m "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
 # A key with its password in a file, a certificate for code signing, both as
@@ -47,62 +47,60 @@ echo 'not the password' >wrong
 # real tool.
 mkdir spy
 for tool in openssl osslsigncode; do
-    printf '#!/bin/sh\necho "$*" >>%s/calls\ngrep -r -l -F "a throwaway password" %s | sed "s/^/found: /" >>%s/calls\nexec %s "$@"\n' \
+    printf '#!/bin/sh\necho "$*" >>%q/calls\ngrep -r -l -F "a throwaway password" %q | sed "s/^/found: /" >>%q/calls\nexec %q "$@"\n' \
         "$work" "$(dirname "$signed")" "$work" "$(command -v "$tool")" >"spy/$tool"
 done
-chmod +x spy/*
+chmod 755 spy/*
 
-# shellcheck source=checks.sh
-. "$root/tests/checks.sh"
-sign="$root/tools/sign"
 rm -rf "$signed"
 mkdir mine
 echo precious >mine/notes.txt
 listing mine >mine.before
 
 check "signs from a PKCS#12 file, the password in a file" 0 "" "" -- \
-    "$sign --pkcs12 signing.p12 --password-file password --out $signed >/dev/null"
+    '"$sign" --pkcs12 signing.p12 --password-file password --out "$signed" >/dev/null'
 for program in quindarelvoxen.exe atbash.exe; do
+    export program
     check "osslsigncode verify accepts $program" 0 "" "" -- \
-        "osslsigncode verify -CAfile signing.pem -in $signed/$program >verify.log 2>&1 || { tail -n 3 verify.log >&2; exit 1; }"
+        'osslsigncode verify -CAfile signing.pem -in "$signed/$program" >verify.log 2>&1 || { tail -n 3 verify.log >&2; exit 1; }'
     check "$program without its signature is the build's" 0 "" "" -- \
-        "rm -f bare.exe && osslsigncode remove-signature -in $signed/$program -out bare.exe >/dev/null && cmp bare.exe $build/$program"
+        'rm -f bare.exe && osslsigncode remove-signature -in "$signed/$program" -out bare.exe >/dev/null && cmp bare.exe "$build/$program"'
 done
 check "the ZIP holds the signed programs and their sums" 0 "" "" -- \
-    "mkdir zip && cd zip && cmake -E tar xf $signed/quindarelvoxen-*-win32.zip && cd quindarelvoxen-*-win32 &&
-     sha256sum --quiet -c SHA256SUMS && cmp quindarelvoxen.exe $signed/quindarelvoxen.exe &&
-     cmp atbash.exe $signed/atbash.exe && cmp SHA256SUMS $signed/SHA256SUMS"
+    'mkdir zip && cd zip && cmake -E tar xf "$signed"/quindarelvoxen-*-win32.zip && cd quindarelvoxen-*-win32 &&
+     sha256sum --quiet -c SHA256SUMS && cmp quindarelvoxen.exe "$signed/quindarelvoxen.exe" &&
+     cmp atbash.exe "$signed/atbash.exe" && cmp SHA256SUMS "$signed/SHA256SUMS"'
 check "signs from a PEM certificate and key, the password from the environment, over its own folder" 0 "" "" -- \
-    "QUINDARELVOXEN_SIGN_PASSWORD='a throwaway password' $sign --cert signing.pem --key signing.key --out $signed >/dev/null &&
-     osslsigncode verify -CAfile signing.pem -in $signed/atbash.exe >/dev/null 2>&1"
+    'QUINDARELVOXEN_SIGN_PASSWORD="a throwaway password" "$sign" --cert signing.pem --key signing.key --out "$signed" >/dev/null &&
+     osslsigncode verify -CAfile signing.pem -in "$signed/atbash.exe" >/dev/null 2>&1'
 check "the password reaches no command line and no file of its own" 0 "" "" -- \
-    "QUINDARELVOXEN_SIGN_PASSWORD='a throwaway password' PATH=$work/spy:\$PATH $sign --pkcs12 signing.p12 --out $signed >/dev/null &&
-     PATH=$work/spy:\$PATH $sign --cert signing.pem --key signing.key --password-file password --out $signed >/dev/null &&
-     grep -q '^sign ' calls && ! grep -e 'a throwaway password' -e '^found: ' calls >&2"
+    'QUINDARELVOXEN_SIGN_PASSWORD="a throwaway password" PATH=$work/spy:$PATH "$sign" --pkcs12 signing.p12 --out "$signed" >/dev/null &&
+     PATH=$work/spy:$PATH "$sign" --cert signing.pem --key signing.key --password-file password --out "$signed" >/dev/null &&
+     grep -q "^sign " calls && ! grep -e "a throwaway password" -e "^found: " calls >&2'
 
 # What is refused leaves the signed folder as it was.
 listing "$signed" >before
-check "no certificate" 1 "" "^sign: cannot read $work/missing.p12\$" -- "$sign --pkcs12 missing.p12 --out $signed"
+check "no certificate" 1 "" "^sign: cannot read $work/missing.p12\$" -- '"$sign" --pkcs12 missing.p12 --out "$signed"'
 check "a wrong password" 1 "" "^sign: cannot open $work/signing.p12: a wrong password" -- \
-    "$sign --pkcs12 signing.p12 --password-file wrong --out $signed"
+    '"$sign" --pkcs12 signing.p12 --password-file wrong --out "$signed"'
 check "no password for an encrypted key" 1 "" "^sign: cannot open $work/signing.key: a wrong password" -- \
-    "$sign --cert signing.pem --key signing.key --out $signed"
+    '"$sign" --cert signing.pem --key signing.key --out "$signed"'
 check "a certificate that is not for code signing" 1 "" "^sign: the certificate is not for code signing" -- \
-    "$sign --cert server.pem --key server.key --password-file password --out $signed"
+    '"$sign" --cert server.pem --key server.key --password-file password --out "$signed"'
 check "an expired certificate" 1 "" "^sign: the certificate has expired\$" -- \
-    "$sign --cert expired.pem --key expired.key --out $signed"
+    '"$sign" --cert expired.pem --key expired.key --out "$signed"'
 check "a key that is not the certificate's" 1 "" "^sign: $work/other.key is not the key of $work/signing.pem\$" -- \
-    "$sign --cert signing.pem --key other.key --out $signed"
+    '"$sign" --cert signing.pem --key other.key --out "$signed"'
 check "a timestamp that cannot be had" 1 "" "^sign: osslsigncode could not sign quindarelvoxen.exe" -- \
-    "$sign --pkcs12 signing.p12 --password-file password --timestamp http://127.0.0.1:9/ --out $signed"
-check "no certificate named" 2 "" "^usage: sign " -- "$sign --password-file password --out $signed"
-check "the signed folder is as it was" 0 "" "" -- "listing $signed | cmp -s - before"
+    '"$sign" --pkcs12 signing.p12 --password-file password --timestamp http://127.0.0.1:9/ --out "$signed"'
+check "no certificate named" 2 "" "^usage: sign " -- '"$sign" --password-file password --out "$signed"'
+check "the signed folder is as it was" 0 "" "" -- 'listing "$signed" | cmp -s - before'
 check "a folder of the user's own is refused and left whole" 1 "" \
     "^sign: $work/mine holds other files than a signed release \(notes.txt\); name an empty or new folder\$" -- \
-    "$sign --pkcs12 signing.p12 --password-file password --out mine; status=\$?; listing mine | cmp -s - mine.before && exit \$status"
+    '"$sign" --pkcs12 signing.p12 --password-file password --out mine; status=$?; listing mine | cmp -s - mine.before && exit $status'
 # However CTest orders or filters the tests, signed_run runs after sign.
 check "signed_run needs sign" 0 "sign
 signed_run" "" -- \
-    "ctest --test-dir $build -N -R '^signed_run\$' | sed -n 's/^ *Test *#[0-9]*: \(sign.*\)/\1/p'"
+    'ctest --test-dir "$build" -N -R "^signed_run\$" | sed -n "s/^ *Test *#[0-9]*: \(sign.*\)/\1/p"'
 
 finish sign

@@ -12,15 +12,12 @@
 # without it (UNGUARDED.exe) must not be, which shows that it is the
 # protector that ends the first.
 set -u
-programs=("$1" "$2")
+export dialog_exe=$1 atbash_exe=$2 program
 shift 2
 run=$(printf '%q ' "${@:1:$#-2}")
-smash=${*: -2:1}
-unguarded=${*: -1}
+smash=$(printf %q "${*: -2:1}")
+unguarded=$(printf %q "${*: -1}")
 long=$(printf 'A%.0s' {1..64})
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -39,29 +36,29 @@ headers() {
 }
 export -f headers
 
-for program in "${programs[@]}"; do
+for program in "$dialog_exe" "$atbash_exe"; do
     name=$(basename "$program")
     subsystem=00000003 dlls="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL"
     [ "$name" = atbash.exe ] || subsystem=00000002 dlls="$dlls USER32.DLL"
     check "$name is a PE32 program for i386" 0 "format pei-i386
 Magic 010b
-Subsystem $subsystem" "" -- "headers $program | grep -E '^(format|Magic|Subsystem) '"
+Subsystem $subsystem" "" -- 'headers "$program" | grep -E "^(format|Magic|Subsystem) "'
     check "$name imports only system DLLs" 0 "$dlls" "" -- \
-        "headers $program | sed -n 's/^imports //p' | sort | paste -s -d ' '"
+        'headers "$program" | sed -n "s/^imports //p" | sort | paste -s -d " "'
     check "$name declares ASLR, DEP and no SEH handlers" 0 "DYNAMIC_BASE NO_SEH NX_COMPAT" "" -- \
-        "headers $program | sed -n 's/^flag //p' | sort | paste -s -d ' '"
+        'headers "$program" | sed -n "s/^flag //p" | sort | paste -s -d " "'
     check "$name keeps its relocations, and carries no link time" 0 "linked Thu Jan  1 00:00:00 1970" "" -- \
-        "headers $program | grep -E '^relocations 0*[1-9a-f]' >/dev/null && headers $program | grep -E '^(linked|relocations stripped)'"
+        'headers "$program" | grep -E "^relocations 0*[1-9a-f]" >/dev/null && headers "$program" | grep -E "^(linked|relocations stripped)"'
     check "$name has no section both writable and executable" 0 "" "" -- \
-        "! i686-w64-mingw32-objdump -h $program | grep CODE | grep -v READONLY >&2"
+        '! i686-w64-mingw32-objdump -h "$program" | grep CODE | grep -v READONLY >&2'
     check "$name leaves the SEH chain alone" 0 "" "" -- \
-        "i686-w64-mingw32-objdump -d $program >$work/code && ! grep -E '%fs:0x0\\b' $work/code >&2"
+        'i686-w64-mingw32-objdump -d "$program" >"$work/code" && ! grep -E "%fs:0x0\\b" "$work/code" >&2'
 done
 # GetFileInformationByHandleEx came with Vista: where the input may be the
 # output, atbash.exe looks it up by name.
 check "atbash.exe imports nothing newer than Windows XP" 0 "" "" -- \
-    "! i686-w64-mingw32-objdump -p ${programs[1]} | grep -w GetFileInformationByHandleEx >&2"
-check "quindarelvoxen.exe stays within 20 KiB" 0 "" "" -- "[ \$(stat -c %s ${programs[0]}) -le 20480 ]"
+    '! i686-w64-mingw32-objdump -p "$atbash_exe" | grep -w GetFileInformationByHandleEx >&2'
+check "quindarelvoxen.exe stays within 20 KiB" 0 "" "" -- '[ $(stat -c %s "$dialog_exe") -le 20480 ]'
 
 check "a text that fits" 0 "" "" -- "$run $smash short >/dev/null 2>&1"
 check "a smash, with the protector" 42 "" "" -- "$run $smash $long >/dev/null 2>&1"
