@@ -102,8 +102,9 @@ as_user() {
         HOME=$work/user namespaced "$work/user" "$user" "$1"
         return
     fi
+    # The copy is made from the folder's handle: the tmpfs may hide the tree.
     unshare --mount bash -c '
-        mount -t tmpfs -o mode=755 tmpfs /tmp && cp -r "$work/user" /tmp/user && chown -R 65534:65534 /tmp/user &&
+        cd "$work/user" && mount -t tmpfs -o mode=755 tmpfs /tmp && cp -r . /tmp/user && chown -R 65534:65534 /tmp/user &&
         HOME=/tmp/user exec setpriv --reuid=65534 --regid=65534 --clear-groups -- \
             bash -c "namespaced /tmp/user 65534:65534 \"\$1\"" sh "$1"' sh "$1"
 }

@@ -17,7 +17,7 @@ for tool in apt-get apt-cache; do
     printf '#!/bin/sh\necho "%s $*" >>"%s/calls"\n' "$tool" "$work" >"$work/without-sudo/$tool"
 done
 printf '#!/bin/sh\n[ "$1" = -u ] && echo "$SETUP_UID" && exit 0\nexec /usr/bin/id "$@"\n' >"$work/without-sudo/id"
-printf '#!/bin/sh\necho "lists=$SETUP_LISTS/"\n' >"$work/without-sudo/apt-config"
+printf '#!/bin/sh\necho "lists='"'"'$SETUP_LISTS/'"'"'"\n' >"$work/without-sudo/apt-config"
 mkdir "$work/full" "$work/full/partial" "$work/empty" "$work/empty/partial"
 touch "$work/full/mirror.example_debian_dists_stable_InRelease" "$work/empty/lock"
 cp "$work"/without-sudo/* "$work/with-sudo/"
