@@ -169,14 +169,14 @@ else
     # A Wine server of the user's own, in the prefix that Wine takes where
     # none is named, which the tools must leave running.
     mkdir "$HOME/.wine"
-    env -u WINEPREFIX wineserver -f -p &
+    env -u WINEPREFIX -u TMPDIR wineserver -f -p &
     users_server=$!
     interrupt "Ctrl-C, a child in a process group of its own (timeout)" INT sleep 1 -- "$work/own-group"
     interrupt "SIGTERM, a child in a session of its own (as CTest starts a test)" TERM sleep 1 -- "$work/own-session"
     interrupt "reproducible, SIGTERM while it builds" TERM cc1plus 2 -- "$root/tools/reproducible"
     interrupt "a tool on a private display, Ctrl-C once Wine runs" INT "wineserver(64)?" 2 -- "$work/wine"
     check "the user's own Wine server is left running" 0 "" "" -- "kill -0 $users_server"
-    env -u WINEPREFIX wineserver -k
+    env -u WINEPREFIX -u TMPDIR wineserver -k
     wait "$users_server"
 fi
 
