@@ -8,7 +8,6 @@
 #include <cstring>
 #include <iterator>
 #include <string>
-#include <vector>
 
 #include "helpers.h"
 
@@ -222,37 +221,26 @@ TEST_F(Program, EveryWayOfQuittingEndsWithStatusZero)
         EXPECT_EQ(runs[i].exit_status(), 0) << cases[i].name;
 }
 
-TEST_F(Program, CaptionTurnsOneCharacterEveryHalfSecond)
+// How often it turns is the dialog test's (its timer's period, timed in the
+// process where the ticks arrive).
+TEST_F(Program, CaptionTurnsOneCharacterAtATime)
 {
     open();
-    // Each change seen: how many steps it made, in how many milliseconds.
-    // Under emulation or load one step may come late and the next early, so
-    // the steps are judged by their median.
-    std::vector<double> step_ms;
     int last = -1;
     int steps = 0;
-    DWORD last_time = 0;
     std::string previous;
-    for (DWORD start = GetTickCount(); steps < 8 && GetTickCount() - start < 20000; Sleep(10)) {
+    for (DWORD start = GetTickCount(); steps < 3 && GetTickCount() - start < 20000; Sleep(10)) {
         std::string seen = text_of(dialog);
         if (seen == previous)
             continue;
         previous = seen;
         int at = caption_step(seen);
         ASSERT_GE(at, std::max(last, 0)) << "\"" << seen << "\" is not a later caption of the cycle than step " << last;
-        DWORD now = GetTickCount();
-        if (last >= 0) {
-            step_ms.push_back(double(now - last_time) / (at - last));
+        if (last >= 0)
             steps += at - last;
-        }
         last = at;
-        last_time = now;
     }
-    ASSERT_GE(steps, 5) << "the caption took " << steps << " steps in 20 seconds";
-    std::sort(step_ms.begin(), step_ms.end());
-    double median = step_ms[step_ms.size() / 2];
-    EXPECT_GT(median, 350) << "milliseconds per step";
-    EXPECT_LT(median, 800) << "milliseconds per step";
+    EXPECT_GE(steps, 3) << "the caption took " << steps << " steps in 20 seconds";
 }
 
 }  // namespace

@@ -203,36 +203,6 @@ TEST_F(Program, IconGroupsShareOneImage)
     Bytes image(ico.begin() + 22, ico.end());
     EXPECT_EQ(resource(RT_ICON, MAKEINTRESOURCEA(1)), image);
     EXPECT_EQ(resource(RT_ICON, MAKEINTRESOURCEA(2)), image);
-
-    // A 32x32 bitmap of 16 colours in the standard order, and its mask.
-    auto at32 = [&](size_t i) { return image[i] | image[i + 1] << 8 | image[i + 2] << 16 | image[i + 3] << 24; };
-    auto at16 = [&](size_t i) { return image[i] | image[i + 1] << 8; };
-    EXPECT_EQ(at32(0), 40);
-    EXPECT_EQ(at32(4), 32);
-    EXPECT_EQ(at32(8), 64);
-    EXPECT_EQ(at16(12), 1);
-    EXPECT_EQ(at16(14), 4);
-    EXPECT_EQ(at32(16), 0);
-    const uint32_t palette[16] = {
-        0x000000,
-        0x800000,
-        0x008000,
-        0x808000,
-        0x000080,
-        0x800080,
-        0x008080,
-        0xC0C0C0,
-        0x808080,
-        0xFF0000,
-        0x00FF00,
-        0xFFFF00,
-        0x0000FF,
-        0xFF00FF,
-        0x00FFFF,
-        0xFFFFFF,
-    };
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(static_cast<uint32_t>(at32(40 + (4 * i))), palette[i]) << "colour " << i;
 }
 
 }  // namespace
