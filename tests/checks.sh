@@ -1,25 +1,22 @@
 # Sourced by the shell tests, whose rows run a command and judge what it did.
-# It gives the test `work`, a folder of its own under build/, where the
-# stand-ins that the rows make can run whatever mount TMPDIR is on, removed
-# when the test ends; a throwaway HOME in it, so that nothing of the user's
-# is touched; and `root`, the tree's root. Both are exported: a row names
-# them in single quotes ('"$work/file"'), whatever the path holds.
+# It gives the test `root`, the tree's root, and `work`, a folder of its own
+# under build/ (where stand-ins run whatever mount TMPDIR is on), removed at
+# the end, with a throwaway HOME in it. Both are exported: a row names them
+# in single quotes ('"$work/file"'), whatever the path holds.
 #
 #   check NAME STATUS STDOUT STDERR -- COMMAND...
-#       runs COMMAND in bash; it must end with STATUS, print STDOUT exactly
-#       on standard output (<FILE: the bytes of FILE), and on standard error
-#       one line that matches the extended regular expression STDERR, or
-#       nothing at all where STDERR is empty. A command that hangs is ended
-#       after five minutes, with status 124. Where ROWS is set, only the
-#       rows whose NAME it matches (an extended regular expression) run.
+#       runs COMMAND in bash (five minutes at most, then status 124); it must
+#       end with STATUS, print STDOUT exactly (<FILE: the bytes of FILE), and
+#       on standard error one line that matches the extended regular
+#       expression STDERR, or nothing where STDERR is empty. Where ROWS is
+#       set, only the rows whose NAME it matches run.
 #   verdict NAME PROBLEMS
-#       counts a row as passed where PROBLEMS is empty, else as failed, and
-#       says why
+#       counts a row as passed where PROBLEMS is empty, else as failed
 #   finish TEST
 #       says how many rows passed and failed, and fails if any did
 #   listing FOLDER
-#       the SHA-256 of every file below FOLDER, by name: what a row compares
-#       to show that a folder was left whole
+#       the SHA-256 of every file below FOLDER, by name, to show that a
+#       folder was left whole
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 mkdir -p "$root/build"
 work=$(mktemp -d "$root/build/test.XXXXXX")

@@ -1,12 +1,11 @@
 #!/bin/bash
 # cli_test.sh [RUNNER...] ATBASH
 #
-# The atbash command as a user meets it, one row per case. `tr` is the oracle
-# for the cipher: LC_ALL=C tr A-Za-z ZYX...zyx... maps the same bytes.
-# With a RUNNER (the Windows build under Wine), the rows about POSIX pipes,
-# devices, directories and faults are left out; the binary-mode rows are what
-# counts there. Natively, FAULTS names tests/faults.cpp built as a library,
-# which some rows put in with LD_PRELOAD.
+# The atbash command as a user meets it, one row per case; `LC_ALL=C tr` is
+# the oracle for the cipher. With a RUNNER (the Windows build under Wine),
+# the rows about POSIX pipes, devices, directories and faults are left out.
+# Natively, FAULTS names tests/faults.cpp built as a library, which some
+# rows put in with LD_PRELOAD.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"

@@ -1,5 +1,5 @@
-// What the tests, the fuzzer and the screenshot's helper share: the cipher's
-// expected results and, on Windows, how to look at the program's windows.
+// What the tests and the fuzzer share: the cipher's expected results and, on
+// Windows, how to look at the program's windows.
 #ifndef QUINDARELVOXEN_HELPERS_H
 #define QUINDARELVOXEN_HELPERS_H
 
@@ -84,15 +84,15 @@ inline BOOL CALLBACK match_dialog(HWND window, LPARAM data)
     GetWindowThreadProcessId(window, &owner);
     char name[16] = {};
     GetClassNameA(window, name, sizeof name);
-    if ((search->process && owner != search->process) || std::strcmp(name, "#32770") != 0 || !IsWindowVisible(window) ||
+    if (owner != search->process || std::strcmp(name, "#32770") != 0 || !IsWindowVisible(window) ||
         (search->title && text_of(window) != search->title))
         return TRUE;
     search->found = window;
     return FALSE;
 }
 
-// A shown dialog of `process` (0: of any process) whose caption is `title`,
-// or any where `title` is null; null where none is.
+// A shown dialog of `process` whose caption is `title`, or any where `title`
+// is null; null where none is.
 inline HWND find_dialog(DWORD process, const char *title = nullptr)
 {
     DialogSearch search{process, title, nullptr};

@@ -1,19 +1,11 @@
 #!/bin/bash
 # i386_test.sh
 #
-# How the tools run Wine's 32-bit part, one row per case. Where this kernel
-# refuses 32-bit x86 code, auto emulates it; where neither mode can work,
-# tools/wine-run, tools/run and tools/test end with status 1 and one line that
-# says what is missing and what to do, never with the shell's bare 126.
-#
-# A kernel that refuses 32-bit code is played in a private namespace: there
-# i386 ELF files get a binfmt_misc handler that is no program, so that every
-# exec of one fails with "Exec format error", as on such a kernel. Where no
-# such namespace can be had (a chroot or a container that forbids user
-# namespaces, or a kernel before 6.7, whose binfmt_misc cannot be mounted in
-# one), and where the emulating rows find no qemu-i386, the rows that need
-# them are skipped: the last line says which and why, and the test ends with
-# 77, which CTest shows as skipped. The rows that need neither still run.
+# How the tools run Wine's 32-bit part, one row per case (docs/testing.md).
+# A kernel that refuses 32-bit code is played in a private namespace, where
+# i386 ELF files get a binfmt_misc handler that is no program. Where no such
+# namespace can be had, or apt cannot reach its mirror for qemu-i386, the
+# rows that need them are skipped, and the test ends with 77 and says why.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -68,29 +60,20 @@ namespace_missing() {
     fi
 }
 
-# Every namespaced row runs in a user and mount namespace with a binfmt_misc
-# of its own, so that no handler registered around the test (tools/fresh-machine
-# registers one) changes what the row sees, and as root there.
-#
-# refusing COMMAND: runs the shell COMMAND in the tree's root where 32-bit
-# code fails to execute.
-refusing() {
-    unshare --user --map-root-user --mount --fork bash -c '
-        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
-        "$1/tools/i386" register /proc/sys/fs/binfmt_misc "$2" refuse-i386 || exit 99
-        cd "$1" && exec bash -c "$3"' sh "$root" "$work/refuse" "$1"
-}
-# namespaced TREE UID:GID COMMAND: the same where 32-bit code executes as
-# this kernel has it, in TREE, as UID:GID there; plain COMMAND: in the
-# tree's root, as root.
+# namespaced TREE UID:GID COMMAND [REFUSE]: runs the shell COMMAND in TREE,
+# as UID:GID, in a user and mount namespace with a binfmt_misc of its own, so
+# that no handler registered around the test (tools/fresh-machine registers
+# one) changes what the row sees; with REFUSE, a handler that is no program
+# makes every i386 program fail as on a kernel that refuses 32-bit code.
 namespaced() {
     unshare --user --map-root-user --mount --fork bash -c '
         mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 99
-        cd "$1" && exec unshare --map-user="${2%:*}" --map-group="${2#*:}" -- bash -c "$3"' sh "$@"
+        [ -z "$4" ] || "$1/tools/i386" register /proc/sys/fs/binfmt_misc "$4" refuse-i386 || exit 99
+        cd "$1" && exec unshare --map-user="${2%:*}" --map-group="${2#*:}" -- bash -c "$3"' sh "$1" "$2" "$3" "${4:-}"
 }
-plain() {
-    namespaced "$root" 0:0 "$1"
-}
+# refusing COMMAND, plain COMMAND: in the tree's root, as root there.
+refusing() { namespaced "$root" 0:0 "$1" "$work/refuse"; }
+plain() { namespaced "$root" 0:0 "$1"; }
 # as_user COMMAND: like plain, but as a user who is not root, in a copy of
 # the tools, the tree's qemu-i386 and the report that the user owns. Where
 # the test runs as root, that user is nobody, and the copy lies on a tmpfs
@@ -119,13 +102,13 @@ fetch_failed=
 user=$(id -u):$(id -g)
 [ "$user" != 0:0 ] || user=65534:65534
 if [ -z "$no_namespace" ]; then
-    # The emulating rows use the tree's qemu-i386, fetched once. Only the
-    # network or the mirror may keep it away: any other reason is a fault of
-    # the tools', and fails the test.
+    # The emulating rows use the tree's qemu-i386, fetched once. Only apt's
+    # failure to reach the network may keep it away, and not on CI, which has
+    # the network: any other reason is a fault of the tools', and fails.
     if ! plain 'QUINDARELVOXEN_I386=emulate tools/i386 mode test' >/dev/null 2>"$work/err"; then
         no_qemu=$(sed 's/^test: QUINDARELVOXEN_I386=emulate, but //' "$work/err")
-        case $no_qemu in
-        "no qemu-i386 of qemu 10 or later is to be had: apt failed "*) ;;
+        case ${CI:-}:$no_qemu in
+        ":no qemu-i386 of qemu 10 or later is to be had: apt failed "*) ;;
         *) fetch_failed=" $no_qemu" ;;
         esac
     fi

@@ -2,19 +2,13 @@
 # interrupt_test.sh [fresh-machine ROOT]
 #
 # Ctrl-C and SIGTERM to the tools that start long-running work, one row per
-# case. Each tool runs with a temporary folder of its own and a mark in its
-# environment, until it has got somewhere: until a process of the name given
-# runs among those it started. Then it gets Ctrl-C (SIGINT to its whole
-# process group, as from a terminal) or SIGTERM (to the tool alone). It must
-# end within 60 seconds with the status of a command so ended, 130 or 143,
-# and leave behind no process that it started, whatever group or session that
-# process made for itself, none in a namespace that it made, no mount and no
-# temporary file. Small stand-in tools show the ways out of a session-wide
-# kill; the real tools show their own clean-up.
-#
-# With `fresh-machine ROOT` (root, network, some minutes) the rows are those
-# of tools/fresh-machine instead: one while debootstrap installs a new root,
-# one while the tests build in ROOT, a root that it installed before.
+# case (docs/testing.md). Each tool runs with a temporary folder of its own
+# and a mark in its environment until a process of the name given runs among
+# those it started; then it gets SIGINT (to its process group, as from a
+# terminal) or SIGTERM, must end within 60 seconds with 130 or 143, and leave
+# behind no process, namespace, mount or temporary file. With `fresh-machine
+# ROOT` (root, network, some minutes), the rows of .ci/run and
+# tools/fresh-machine, in ROOT, a root that it installed before.
 set -u
 unset DISPLAY
 # shellcheck source=checks.sh

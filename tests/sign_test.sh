@@ -2,14 +2,8 @@
 # sign_test.sh BUILD_DIR SIGNED_DIR
 #
 # tools/sign with throwaway certificates that openssl makes here, one row per
-# case: both programs signed, from a PKCS#12 file or a PEM certificate and
-# key, accepted by osslsigncode verify, the same bytes as the build once the
-# signature is removed, and in the ZIP with their sums; the password on no
-# command line and in no file of the tool's; every bad certificate, key or
-# password, an expired certificate among them, refused with one line, the
-# signed folder left as it was; and a folder of the user's refused and left
-# whole. The signed programs stay in SIGNED_DIR, for signed_run_test.sh to
-# run under Wine.
+# case (docs/testing.md). The signed programs stay in SIGNED_DIR, for the
+# Wine tests that run them.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"

@@ -1,16 +1,9 @@
 #!/bin/bash
 # smash_test.sh PROGRAM.exe ATBASH.exe RUNNER... SMASH.exe UNGUARDED.exe
 #
-# How the two programs are built and protected, one row per case: each is a
-# PE32 program for i386 that imports exactly the system functions it was
-# checked for, declares ASLR, DEP and no SEH handlers, keeps its relocations,
-# carries no link time and has no section both writable and executable, as
-# objdump reads its headers; no code in either touches the SEH chain at
-# %fs:0, and the dialog program stays within 20 KiB. And the stack protector
-# at work: tests/smash.cpp built as the programs are (SMASH.exe) must be
-# ended by it when a copy overruns its buffer, and built without it
-# (UNGUARDED.exe) must not be, which shows that it is the protector that
-# ends the first.
+# How the two programs are built and protected, as objdump reads them, and
+# the stack protector at work (SMASH.exe, built as the programs are, and
+# UNGUARDED.exe, built without it), one row per case (docs/testing.md).
 set -u
 export dialog_exe=$1 atbash_exe=$2 program
 shift 2

@@ -1,13 +1,9 @@
 #!/bin/bash
 # wine_run_test.sh
 #
-# What tools/wine-run does with Wine prefixes and the user's home, one row
-# per case: it refuses any prefix outside build/ and leaves it whole, makes
-# its own there and leaves whole a folder beside it; tells Wine that a
-# private display has no window manager; waits for no program that runs in
-# the prefix; writes nothing into HOME (Wine's menu builder is off) and names
-# an Xvfb that does not start or hangs. The rows run on a private display of
-# wine-run's own, with the throwaway HOME of checks.sh.
+# What tools/wine-run does with Wine prefixes, the display and the user's
+# home, one row per case (docs/testing.md), on private displays of its own
+# and with the throwaway HOME of checks.sh.
 set -u
 unset DISPLAY XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
 # shellcheck source=checks.sh
