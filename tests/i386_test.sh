@@ -138,8 +138,7 @@ export versions="sed -E 's/qemu-i386 1[0-9][0-9.]*/qemu-i386 VERSION/; s/wine-[0
 
 refused='this kernel does not run 32-bit x86 code, and'
 forbidden="$refused QUINDARELVOXEN_I386=native forbids emulating it; unset it to emulate with qemu-i386\$"
-# What the rows run in the namespaces, where the tree is the current folder.
-export wine_run='tools/wine-run build/prefix program.exe'
+export wine_run='tools/wine-run build/prefix program.exe'  # in the tree's root
 export describe='printf "%s; " "$(tools/i386 describe test)"'
 
 can refusing emulating && check "auto emulates where refused" 0 \
