@@ -11,8 +11,8 @@ set -u
 . "$(dirname "$0")/checks.sh"
 
 printf 'not a program\n' >"$work/refuse"
-# What a command run by tools/i386 sees; Wine's loader is a 32-bit program.
-printf '#!/bin/sh\necho "$(tools/i386 mode test); $(id -u):$(id -g); $(wine --version)"\n' >"$work/report"
+# What a command run by tools/lib/i386 sees; Wine's loader is a 32-bit program.
+printf '#!/bin/sh\necho "$(tools/lib/i386 mode test); $(id -u):$(id -g); $(wine --version)"\n' >"$work/report"
 
 # Stand-ins for a kernel before 6.7, for apt without a new enough qemu, and
 # for apt that offers qemu 10 and downloads a package made here.
@@ -68,7 +68,7 @@ namespace_missing() {
 namespaced() {
     unshare --user --map-root-user --mount --fork bash -c '
         mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 99
-        [ -z "$4" ] || "$1/tools/i386" register /proc/sys/fs/binfmt_misc "$4" refuse-i386 || exit 99
+        [ -z "$4" ] || "$1/tools/lib/i386" register /proc/sys/fs/binfmt_misc "$4" refuse-i386 || exit 99
         cd "$1" && exec unshare --map-user="${2%:*}" --map-group="${2#*:}" -- bash -c "$3"' sh "$1" "$2" "$3" "${4:-}"
 }
 # refusing COMMAND, plain COMMAND: in the tree's root, as root there.
@@ -105,7 +105,7 @@ if [ -z "$no_namespace" ]; then
     # The emulating rows use the tree's qemu-i386, fetched once. Only apt's
     # failure to reach the network may keep it away, and not on CI, which has
     # the network: any other reason is a fault of the tools', and fails.
-    if ! plain 'QUINDARELVOXEN_I386=emulate tools/i386 mode test' >/dev/null 2>"$work/err"; then
+    if ! plain 'QUINDARELVOXEN_I386=emulate tools/lib/i386 mode test' >/dev/null 2>"$work/err"; then
         no_qemu=$(sed 's/^test: QUINDARELVOXEN_I386=emulate, but //' "$work/err")
         case ${CI:-}:$no_qemu in
         ":no qemu-i386 of qemu 10 or later is to be had: apt failed "*) ;;
@@ -138,25 +138,25 @@ export versions="sed -E 's/qemu-i386 1[0-9][0-9.]*/qemu-i386 VERSION/; s/wine-[0
 
 refused='this kernel does not run 32-bit x86 code, and'
 forbidden="$refused QUINDARELVOXEN_I386=native forbids emulating it; unset it to emulate with qemu-i386\$"
-export wine_run='tools/wine-run build/prefix program.exe'  # in the tree's root
-export describe='printf "%s; " "$(tools/i386 describe test)"'
+export wine_run='tools/lib/wine-run build/prefix program.exe'  # in the tree's root
+export describe='printf "%s; " "$(tools/lib/i386 describe test)"'
 
 can refusing emulating && check "auto emulates where refused" 0 \
     "32-bit code is emulated with qemu-i386 VERSION: this kernel does not run it; active; 0:0; wine-VERSION" "" -- \
-    'refusing "$describe && tools/i386 run test \"\$work/report\"" | eval "$versions"'
+    'refusing "$describe && tools/lib/i386 run test \"\$work/report\"" | eval "$versions"'
 can plain emulating && check "emulate forced anywhere" 0 \
     "32-bit code is emulated with qemu-i386 VERSION: QUINDARELVOXEN_I386=emulate; active; 0:0; wine-VERSION" "" -- \
-    'plain "export QUINDARELVOXEN_I386=emulate && $describe && tools/i386 run test \"\$work/report\"" | eval "$versions"'
+    'plain "export QUINDARELVOXEN_I386=emulate && $describe && tools/lib/i386 run test \"\$work/report\"" | eval "$versions"'
 can as_user emulating && check "emulated as the calling user" 0 "active; $user; wine-VERSION" "" -- \
-    'as_user "QUINDARELVOXEN_I386=emulate tools/i386 run test ./report" | eval "$versions"'
+    'as_user "QUINDARELVOXEN_I386=emulate tools/lib/i386 run test ./report" | eval "$versions"'
 # A process left running would hold the pipe open until the timeout.
 can plain emulating && check "emulated: nothing outlives the command" 0 gone "" -- \
-    'plain "QUINDARELVOXEN_I386=emulate tools/i386 run test sh -c \"sleep 1000 &\" | timeout 10 cat && echo gone"'
+    'plain "QUINDARELVOXEN_I386=emulate tools/lib/i386 run test sh -c \"sleep 1000 &\" | timeout 10 cat && echo gone"'
 # Debian 13's own qemu-user, downloaded and unpacked as it comes, without the
 # network.
 can plain && check "qemu-i386 fetched from the package that apt downloads" 0 \
     "32-bit code is emulated with qemu-i386 10.0.2: QUINDARELVOXEN_I386=emulate" "" -- \
-    'plain "QUINDARELVOXEN_I386=emulate PATH=\"\$work/offline:\$PATH\" \"\$work/fetching/tools/i386\" describe test" &&
+    'plain "QUINDARELVOXEN_I386=emulate PATH=\"\$work/offline:\$PATH\" \"\$work/fetching/tools/lib/i386\" describe test" &&
      cmp "$work/package/usr/bin/qemu-i386" "$work/fetching/build/qemu/qemu-i386"'
 
 can refusing && check "wine-run, native forced" 1 "" "^wine-run: $forbidden" -- 'refusing "QUINDARELVOXEN_I386=native $wine_run"'

@@ -20,14 +20,14 @@ set -m
 
 # stand_in NAME BODY: a tool that runs BODY as the tools run their work.
 stand_in() {
-    printf '#!/bin/sh\nset -eu\ncd %q\n. tools/supervise.sh\nsupervise "$0"\n%s\n' "$root" "$2" >"$work/$1"
+    printf '#!/bin/sh\nset -eu\ncd %q\n. tools/lib/supervise.sh\nsupervise "$0"\n%s\n' "$root" "$2" >"$work/$1"
     chmod 755 "$work/$1"
 }
 stand_in own-group 'timeout 300 sleep 301 & wait'
 stand_in own-session 'setsid sleep 302 & wait'
-stand_in wine '. tools/display.sh
+stand_in wine '. tools/lib/display.sh
 start_private_display "$TMPDIR/prefix"
-tools/wine-run "$TMPDIR/prefix" cmd /c exit 0'
+tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
 
 # The processes that the tool started and that still run, one "PID START
 # PID-NAMESPACE" line each: those that carry the mark in their environment,

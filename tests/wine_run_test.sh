@@ -1,14 +1,14 @@
 #!/bin/bash
 # wine_run_test.sh
 #
-# What tools/wine-run does with Wine prefixes, the display and the user's
+# What tools/lib/wine-run does with Wine prefixes, the display and the user's
 # home, one row per case (docs/testing.md), on private displays of its own
 # and with the throwaway HOME of checks.sh.
 set -u
 unset DISPLAY XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
-export wine_run=$root/tools/wine-run theirs
+export wine_run=$root/tools/lib/wine-run theirs
 # A prefix of the user's, outside build/, with a file of its own.
 theirs=$(mktemp -d)
 printf 'WINE REGISTRY Version 2\n#arch=win32\n' >"$theirs/system.reg"

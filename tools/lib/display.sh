@@ -26,12 +26,12 @@ start_private_display() {
     rm -rf "$display_dir"
     display_dir=
     export DISPLAY=":$display_number"
-    # No window manager runs there: tools/wine-run tells Wine so.
+    # No window manager runs there: tools/lib/wine-run tells Wine so.
     export QUINDARELVOXEN_DISPLAY=private
 }
 
 # Ends the prefix's Wine server first: one left running would outlive the
-# display. Wine finds it as tools/wine-run runs Wine, without TMPDIR.
+# display. Wine finds it as tools/lib/wine-run runs Wine, without TMPDIR.
 stop_private_display() {
     [ -z "${display_prefix:-}" ] || WINEPREFIX=$display_prefix env -u TMPDIR wineserver -k 2>/dev/null || true
     if [ -n "${display_pid:-}" ]; then
