@@ -36,7 +36,7 @@ mkdir -p "$work/package/DEBIAN" "$work/package/usr/bin"
 printf 'Package: qemu-user\nVersion: 1:10.0.2\nArchitecture: amd64\nMaintainer: nobody <nobody@example.org>\nDescription: a stand-in\n' \
     >"$work/package/DEBIAN/control"
 printf '#!/bin/sh\necho "qemu-i386 version 10.0.2"\n' >"$work/package/usr/bin/qemu-i386"
-chmod 755 "$work/package/usr/bin/qemu-i386"
+chmod -R u=rwX,go=rX "$work/package" && chmod 755 "$work/package/usr/bin/qemu-i386"
 dpkg-deb --root-owner-group -b "$work/package" "$work/qemu-user_1%3a10.0.2_amd64.deb" >/dev/null
 printf '#!/bin/sh\necho "qemu-user:"; echo "  Candidate: 1:10.0.2"\n' >"$work/offline/apt-cache"
 printf '#!/bin/sh\nfor word; do [ "$word" != download ] || exec cp %q .; done\nexit 100\n' \
