@@ -152,6 +152,9 @@ TEST_F(Program, EnterOpensTheAboutBoxAndInsertsNothing)
     HWND about = nullptr;
     ASSERT_TRUE(eventually([&] { return (about = find_dialog(process.dwProcessId, "About")) != nullptr; }))
         << "no About box";
+    // Modal to the dialog: owned by it, which is disabled meanwhile.
+    EXPECT_EQ(GetWindow(about, GW_OWNER), dialog);
+    EXPECT_FALSE(IsWindowEnabled(dialog));
 
     std::string message;
     std::string buttons;

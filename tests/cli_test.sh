@@ -52,6 +52,7 @@ mirror <bytes >bytes.out
 mirror <binary >binary.out
 cat hello.out zebra.out >two.out
 cat hello.out hello.out zebra.out >three.out
+for i in {1..100}; do cat hello.out; done >hundred.out
 printf 'zyx' >h.out
 head -c 10 bytes.out >ten.out
 printf 'b\nb\nb\nb\nb\nb\nb\nb\nb\nb\n' >endless.out
@@ -100,6 +101,9 @@ check "input file is output file" 1 "<self.out"   '^atbash: self: input file is 
 check "standard input is output"  1 "<hello"      '^atbash: -: input file is output file$' -- \
     'cp hello self; (ulimit -f 100; atbash <self >>self); status=$?; cat self; exit $status'
 posix check "a closed standard output" 1 "<empty" '^atbash: standard output: Bad file descriptor$' -- 'atbash hello >&-'
+posix check "a terminal for input and output" 0 "Svool, Dliow!" "" -- \
+    'SHELL=/bin/bash script -qec atbash /dev/null <hello | tr -d "\r" | tail -n 1'
+posix check "a hundred files, with 64 descriptors" 0 "<hundred.out" "" -- 'ulimit -n 64; atbash $(printf "hello %.0s" {1..100})'
 posix check "a FIFO"                    0 "<hello.out"  "" -- 'mkfifo fifo && { cat hello >fifo & } && atbash fifo'
 posix check "/proc/self/maps"           0 "<empty"      "" -- \
     'atbash /proc/self/maps | atbash >maps && [ -s maps ] && ! grep -v -E "^[0-9a-f]+-[0-9a-f]+ [-r][-w][-x][ps] " maps'
