@@ -3,6 +3,8 @@
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
 #define ATBASH_WIDE 1
 #include <immintrin.h>
+
+#include <atomic>
 #endif
 
 namespace {
@@ -121,18 +123,20 @@ const int atbash_loop_count = sizeof atbash_loops / sizeof atbash_loops[0];
 namespace {
 void first_call(char *text, int length);
 
-/* The widest loop that this processor runs, chosen at the first call. */
-void (*widest)(char *, int) = first_call;
+/* The widest loop that this processor runs, chosen at the first call. Two
+ * threads that call first at once both choose, and choose the same: the
+ * pointer is atomic, so that neither reads it half written. */
+std::atomic<void (*)(char *, int)> widest{first_call};
 
 void first_call(char *text, int length)
 {
+    void (*chosen)(char *, int) = portable;
     if (has_avx512bw())
-        widest = avx512;
+        chosen = avx512;
     else if (has_avx2())
-        widest = avx2;
-    else
-        widest = portable;
-    widest(text, length);
+        chosen = avx2;
+    widest.store(chosen, std::memory_order_relaxed);
+    chosen(text, length);
 }
 }  // namespace
 #endif
@@ -140,7 +144,7 @@ void first_call(char *text, int length)
 void atbash(char *text, int length)
 {
 #ifdef ATBASH_WIDE
-    widest(text, length);
+    widest.load(std::memory_order_relaxed)(text, length);
 #else
     portable(text, length);
 #endif
