@@ -3,6 +3,7 @@
 // is touched, and a second pass gives the input back.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -36,6 +37,18 @@ void check(void (*loop)(char *, int), const uint8_t *data, size_t size)
 }
 
 }  // namespace
+
+// Says, once, which loops are fuzzed here and which this processor cannot run.
+extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char *** /*argv*/)
+{
+    for (int i = 0; i < atbash_loop_count; ++i)
+        (void)std::fprintf(stderr,
+                           "atbash_fuzz: %s %s\n",
+                           atbash_loops[i].name,
+                           atbash_loops[i].runs_here() ? "fuzzed"
+                                                       : "not fuzzed: this processor lacks its instructions");
+    return 0;
+}
 
 // atbash itself, and every loop behind it that this processor runs.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
