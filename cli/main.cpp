@@ -32,9 +32,8 @@ const char usage_text[] =
     "\n"
     "Exit status:\n"
     "  0  if all went well,\n"
-    "  1  if a FILE could not be read or is the output itself, or the output\n"
-    "     could not be written,\n"
-    "  2  for an unknown option.\n";
+    "  1  if a FILE could not be read or is the output itself, the output could\n"
+    "     not be written, or an option is unknown.\n";
 
 // Input streams through this one buffer, whatever its size: 256 KiB, as
 // measured (bench/compare.sh), fewer system calls than 128 KiB and still
@@ -106,6 +105,9 @@ bool same_volume(unsigned long long one, unsigned long long other)
 // Whether reading `input` would read back what is written: the output is
 // a regular file, and the input is that same file, not yet read to its end
 // (as `atbash f >> f`, which would otherwise grow f until the disk is full).
+// On Linux, as cat does since coreutils 9.6, only where the output is
+// appended to or reading would fall behind writing: `atbash f 1<>f`
+// rewrites f in place, as the output is exactly as long as the input.
 bool is_output(int input)
 {
 #ifdef _WIN32
@@ -141,7 +143,11 @@ bool is_output(int input)
     struct stat out = {};
     if (fstat(1, &out) != 0 || !S_ISREG(out.st_mode) || fstat(input, &in) != 0)
         return false;
-    return in.st_dev == out.st_dev && in.st_ino == out.st_ino && lseek(input, 0, SEEK_CUR) < in.st_size;
+    const off_t reading = lseek(input, 0, SEEK_CUR);
+    if (in.st_dev != out.st_dev || in.st_ino != out.st_ino || reading >= in.st_size)
+        return false;
+    const int flags = fcntl(1, F_GETFL);
+    return flags < 0 || (flags & O_APPEND) != 0 || lseek(1, 0, SEEK_CUR) > reading;
 #endif
 }
 
@@ -220,8 +226,13 @@ int main(int argc, char **argv)
             return print(usage_text);
         if (std::strcmp(arg, "--version") == 0)
             return print("atbash " QUINDARELVOXEN_VERSION "\n");
-        static_cast<void>(std::fprintf(stderr, "atbash: unknown option '%s'\n%s", arg, usage_text));
-        return 2;
+        // As coreutils says it, and with its status.
+        if (arg[1] == '-')
+            static_cast<void>(std::fprintf(stderr, "atbash: unrecognized option '%s'\n", arg));
+        else
+            static_cast<void>(std::fprintf(stderr, "atbash: invalid option -- '%c'\n", arg[1]));
+        static_cast<void>(std::fputs("Try 'atbash --help' for more information.\n", stderr));
+        return 1;
     }
 
     // Without a standard output, an input file opened now would take its

@@ -92,8 +92,12 @@ posix check "closed pipe, SIGPIPE ignored" 1 "<ten.out" "" -- 'trap "" PIPE; atb
 check "-- ends the options"       0 "<h.out"      "" -- 'atbash -- -h'
 check "help"                      0 "<empty"       "" -- 'atbash --help >long && atbash -h >short && grep -q "^Usage: atbash" long short'
 check "version"                   0 "<version.out" "" -- 'atbash --version'
-check "unknown option, then the usage" 2 "<empty" "^atbash: unknown option '-x'$" -- \
-    'atbash -x hello 2>usage; status=$?; head -n 1 usage >&2; grep -q "^Usage: atbash" usage && exit $status'
+# As coreutils says it: the option, then where to look.
+check "unknown option"            1 "<empty" "^atbash: invalid option -- 'x'$" -- \
+    'atbash -x hello 2>err; status=$?; head -n 1 err >&2; tail -n +2 err | grep -qx "Try .atbash --help. for more information." && exit $status'
+check "unknown long option"       1 "<empty" "^atbash: unrecognized option '--rot13'$" -- \
+    'atbash --rot13 hello 2>err; status=$?; head -n 1 err >&2; tail -n +2 err | grep -qx "Try .atbash --help. for more information." && exit $status'
+posix check "in place, as cat does" 0 "<hello.out" "" -- 'cp hello inplace && atbash inplace 1<>inplace && cat inplace'
 posix check "help into a full disk"     1 "<empty"      '^atbash: write error' -- 'atbash --help >/dev/full'
 check "a file of 0 bytes"         0 "<empty"      "" -- 'atbash empty'
 check "input file is output file" 1 "<self.out"   '^atbash: self: input file is output file$' -- \
