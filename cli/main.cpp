@@ -14,10 +14,6 @@
 
 #include "atbash.h"
 
-#ifndef O_BINARY
-#define O_BINARY 0
-#endif
-
 namespace {
 
 const char usage_text[] =
@@ -50,10 +46,15 @@ void report(const char *what, const char *why)
 
 // Writes all of `data` to standard output, through short writes and
 // interrupted calls.
+// The most that one write may hand over: on Windows 7 and earlier, a write
+// to the console comes out of a 64 KB heap that the console shares, and a
+// larger one can fail, so that console programs write there in pieces.
+size_t largest_write = sizeof buffer;
+
 Outcome write_all(const char *data, size_t size)
 {
     while (size > 0) {
-        auto written = write(1, data, static_cast<unsigned>(size));
+        auto written = write(1, data, static_cast<unsigned>(size < largest_write ? size : largest_write));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -168,13 +169,56 @@ void widen_pipe(int fd)
 #endif
 }
 
-// Writes the Atbash image of standard input (`-`) or of the file `name`.
-Outcome convert_file(const char *name)
+#ifdef _WIN32
+// The arguments as Windows gives them, in UTF-16, and the same in UTF-8,
+// which the options are read from: a file is opened by its UTF-16 name, and
+// its name converted only to be printed, so that no best-fit mapping of the
+// ANSI code page turns a name into another (Ελλάδα.txt into ????da.txt) or
+// into an option (a full-width hyphen into -).
+wchar_t **wide_args;
+int arg_count;
+char *utf8_args[32768];
+char utf8_pool[4 * 32768];
+
+int open_input(const char *name)
 {
-    const bool standard_input = std::strcmp(name, "-") == 0;
+    for (int i = 0; i < arg_count; ++i)
+        if (utf8_args[i] == name)
+            return _wopen(wide_args[i], _O_RDONLY | _O_BINARY);
+    return -1;
+}
+
+// A name as the console and the ANSI code page show it, '?' for what they
+// lack.
+const char *printed(const char *name)
+{
+    static char shown[2 * 32768];
+    for (int i = 0; utf8_args[i]; ++i)
+        if (utf8_args[i] == name &&
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide_args[i], -1, shown, sizeof shown, "?", nullptr))
+            return shown;
+    return name;
+}
+#else
+int open_input(const char *name)
+{
+    return open(name, O_RDONLY);
+}
+
+const char *printed(const char *name)
+{
+    return name;
+}
+#endif
+
+// Writes the Atbash image of standard input (`-`) or of the file `given`.
+Outcome convert_file(const char *given)
+{
+    const bool standard_input = std::strcmp(given, "-") == 0;
     if (standard_input)
         widen_pipe(0);
-    int input = standard_input ? 0 : open(name, O_RDONLY | O_BINARY);
+    int input = standard_input ? 0 : open_input(given);
+    const char *name = printed(given);
     if (input < 0) {
         report(name, std::strerror(errno));
         return read_failed;
@@ -199,14 +243,27 @@ int print(const char *text)
     return 0;
 }
 
+// Says, as coreutils does and with its status, that `arg` is no option.
+int unknown_option(const char *arg)
+{
+    if (arg[1] == '-')
+        static_cast<void>(std::fprintf(stderr, "atbash: unrecognized option '%s'\n", arg));
+    else
+        static_cast<void>(std::fprintf(stderr, "atbash: invalid option -- '%c'\n", arg[1]));
+    static_cast<void>(std::fputs("Try 'atbash --help' for more information.\n", stderr));
+    return 1;
+}
+
 }  // namespace
 
-int main(int argc, char **argv)
+static int run(int argc, char **argv)
 {
 #ifdef _WIN32
     // Every byte passes: no CR LF translation, no end of file at 0x1A.
     _setmode(0, _O_BINARY);
     _setmode(1, _O_BINARY);
+    if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(1))) == FILE_TYPE_CHAR)
+        largest_write = 32 * 1024;
 #endif
     widen_pipe(1);
     // First the options, which are then struck out; what remains are FILEs.
@@ -226,13 +283,7 @@ int main(int argc, char **argv)
             return print(usage_text);
         if (std::strcmp(arg, "--version") == 0)
             return print("atbash " QUINDARELVOXEN_VERSION "\n");
-        // As coreutils says it, and with its status.
-        if (arg[1] == '-')
-            static_cast<void>(std::fprintf(stderr, "atbash: unrecognized option '%s'\n", arg));
-        else
-            static_cast<void>(std::fprintf(stderr, "atbash: invalid option -- '%c'\n", arg[1]));
-        static_cast<void>(std::fputs("Try 'atbash --help' for more information.\n", stderr));
-        return 1;
+        return unknown_option(arg);
     }
 
     // Without a standard output, an input file opened now would take its
@@ -266,3 +317,26 @@ int main(int argc, char **argv)
     }
     return status;
 }
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t **argv)
+{
+    wide_args = argv;
+    arg_count = argc < 32768 ? argc : 32767;
+    char *next = utf8_pool;
+    for (int i = 0; i < arg_count; ++i) {
+        int size = WideCharToMultiByte(
+            CP_UTF8, 0, argv[i], -1, next, static_cast<int>(utf8_pool + sizeof utf8_pool - next), nullptr, nullptr);
+        if (size <= 0)
+            return 1;
+        utf8_args[i] = next;
+        next += size;
+    }
+    return run(argc, utf8_args);
+}
+#else
+int main(int argc, char **argv)
+{
+    return run(argc, argv);
+}
+#endif

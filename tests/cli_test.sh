@@ -92,6 +92,9 @@ posix check "closed pipe, SIGPIPE ignored" 1 "<ten.out" "" -- 'trap "" PIPE; atb
 check "-- ends the options"       0 "<h.out"      "" -- 'atbash -- -h'
 check "help"                      0 "<empty"       "" -- 'atbash --help >long && atbash -h >short && grep -q "^Usage: atbash" long short'
 check "version"                   0 "<version.out" "" -- 'atbash --version'
+# Names that Windows' ANSI code page lacks, or would map onto an option.
+check "a file named beyond the code page" 0 "<hello.out" "" -- 'cp hello Ελλάδα.txt && atbash Ελλάδα.txt'
+check "a file named with a full-width hyphen" 0 "<hello.out" "" -- 'cp hello －h && atbash －h'
 # As coreutils says it: the option, then where to look.
 check "unknown option"            1 "<empty" "^atbash: invalid option -- 'x'$" -- \
     'atbash -x hello 2>err; status=$?; head -n 1 err >&2; tail -n +2 err | grep -qx "Try .atbash --help. for more information." && exit $status'
