@@ -6,10 +6,10 @@
 # behind. It changes the machine it runs on: tools/fresh-machine runs it, as
 # root, in a fresh Debian root.
 set -u
+# shellcheck source=checks.sh
+. "$(dirname "$0")/checks.sh"
 deb=$(realpath "$1")
 version=$(dpkg-deb -f "$deb" Version)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 [ "$(id -u)" -eq 0 ] || { echo "deb_install_test: needs root, in a machine of its own" >&2; exit 1; }
 ! dpkg-query -W atbash >/dev/null 2>&1 || { echo "deb_install_test: atbash is installed already" >&2; exit 1; }
 
@@ -19,9 +19,8 @@ snapshot() {
         -o -path /var/cache -o -path /var/log -o -name '*-old' \) -prune -o -print | sort
 }
 snapshot >"$work/before"
-
-# shellcheck source=checks.sh
-. "$(dirname "$0")/checks.sh"
+# As the rows name it: quoted for the shell.
+deb=$(printf %q "$deb")
 
 check "dpkg -i installs it" 0 "ii" "" -- "dpkg -i $deb >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash | tr -d ' '"
 check "on the path" 0 "/usr/bin/atbash" "" -- "command -v atbash"
@@ -31,6 +30,6 @@ check "man atbash" 0 "atbash - mirror the letters of a text (Atbash cipher)" "" 
     "LC_ALL=C MANWIDTH=80 man atbash | sed -n '/^NAME/{n;s/^ *//;p}'"
 check "dpkg -r removes it" 0 "" "" -- "dpkg -r atbash >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash 2>/dev/null | tr -d ' '"
 snapshot >"$work/after"
-check "nothing is left behind" 0 "" "" -- "diff $work/before $work/after | sed -n '/^[<>]/p'"
+check "nothing is left behind" 0 "" "" -- 'diff "$work/before" "$work/after" | sed -n "/^[<>]/p"'
 
 finish deb_install
