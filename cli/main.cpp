@@ -44,6 +44,122 @@ void report(const char *what, const char *why)
     static_cast<void>(std::fprintf(stderr, "atbash: %s: %s\n", what, why));
 }
 
+// Standard error in pieces of a small buffer's size.
+struct Said {
+    char text[512];
+    size_t used = 0;
+    void put(char c)
+    {
+        if (used == sizeof text)
+            flush();
+        text[used++] = c;
+    }
+    void put(const char *words)
+    {
+        while (*words)
+            put(*words++);
+    }
+    void flush()
+    {
+        static_cast<void>(std::fwrite(text, 1, used, stderr));
+        used = 0;
+    }
+};
+
+// Whether the shell would take `c`, at `at` in `name`, as something else
+// than itself, as coreutils judges it.
+bool shell_special(const char *name, size_t at)
+{
+    const char c = name[at];
+    if ((c == '{' || c == '}') && at == 0 && name[1] == '\0')
+        return true;
+    if (c == '#' || c == '~')
+        return at == 0;
+    return std::strchr(" !\"$&'()*;<=>?[\\]^`|", c) != nullptr;
+}
+
+bool control(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
+enum Quoting : unsigned char { as_it_is, in_double_quotes, in_single_quotes };
+
+// How coreutils quotes `name`: as it is where the shell would take it so;
+// in double quotes where a single quote is all that needs them; else in
+// single quotes.
+Quoting quoting_of(const char *name)
+{
+    bool plain = *name != '\0';
+    bool quote = false;
+    bool single = false;  // what double quotes would not keep as it is
+    for (size_t i = 0; name[i]; ++i) {
+        plain = plain && !shell_special(name, i) && !control(name[i]);
+        quote = quote || name[i] == '\'';
+        single = single || control(name[i]) || std::strchr("\"$`\\!", name[i]) != nullptr;
+    }
+    if (plain)
+        return as_it_is;
+    return quote && !single ? in_double_quotes : in_single_quotes;
+}
+
+// `name` in single quotes, a run of control characters as $'\n\001', and a
+// single quote as '\''.
+void put_single_quoted(Said &said, const char *name)
+{
+    said.put('\'');
+    bool escaping = false;
+    for (const char *c = name; *c; ++c) {
+        if (control(*c)) {
+            said.put(escaping ? "" : "'$'");
+            escaping = true;
+            const char *named = std::strchr("\aa\bb\ff\nn\rr\tt\vv", *c);
+            const auto code = static_cast<unsigned char>(*c);
+            const char octal[] = {'\\',
+                                  static_cast<char>('0' + (code >> 6)),
+                                  static_cast<char>('0' + ((code >> 3) & 7)),
+                                  static_cast<char>('0' + (code & 7)),
+                                  '\0'};
+            said.put(named ? "\\" : octal);
+            if (named)
+                said.put(named[1]);
+            continue;
+        }
+        said.put(escaping ? "''" : "");
+        escaping = false;
+        if (*c == '\'')
+            said.put("'\\''");
+        else
+            said.put(*c);
+    }
+    said.put('\'');
+}
+
+// Says that the file `name` failed for `why`, the name quoted as coreutils
+// quotes it.
+void report_file(const char *name, const char *why)
+{
+    Said said;
+    said.put("atbash: ");
+    switch (quoting_of(name)) {
+    case as_it_is:
+        said.put(name);
+        break;
+    case in_double_quotes:
+        said.put('"');
+        said.put(name);
+        said.put('"');
+        break;
+    case in_single_quotes:
+        put_single_quoted(said, name);
+        break;
+    }
+    said.put(": ");
+    said.put(why);
+    said.put('\n');
+    said.flush();
+}
+
 // Writes all of `data` to standard output, through short writes and
 // interrupted calls.
 // The most that one write may hand over: on Windows 7 and earlier, a write
@@ -82,7 +198,7 @@ Outcome convert(int input, const char *name)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            report(name, std::strerror(errno));
+            report_file(name, std::strerror(errno));
             return read_failed;
         }
         if (got == 0)
@@ -220,12 +336,12 @@ Outcome convert_file(const char *given)
     int input = standard_input ? 0 : open_input(given);
     const char *name = printed(given);
     if (input < 0) {
-        report(name, std::strerror(errno));
+        report_file(name, std::strerror(errno));
         return read_failed;
     }
     Outcome outcome = read_failed;
     if (is_output(input))
-        report(name, "input file is output file");
+        report_file(name, "input file is output file");
     else
         outcome = convert(input, name);
     if (!standard_input)

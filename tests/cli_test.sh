@@ -95,6 +95,12 @@ check "version"                   0 "<version.out" "" -- 'atbash --version'
 # Names that Windows' ANSI code page lacks, or would map onto an option.
 check "a file named beyond the code page" 0 "<hello.out" "" -- 'cp hello Ελλάδα.txt && atbash Ελλάδα.txt'
 check "a file named with a full-width hyphen" 0 "<hello.out" "" -- 'cp hello －h && atbash －h'
+# Missing files whose names the shell would take otherwise, or that hold
+# control characters: named as cat names them.
+odd_names() { printf '%s\0' $'a\nb' $'\tx' $'x\n' 'a b' "it's" "it's \$x" 'a*' '~x' $'\e[31m' ''; }
+export -f odd_names
+posix check "missing files named as cat names them" 0 "" "" -- \
+    'diff <(odd_names | xargs -0 cat 2>&1 | sed "s/^cat: //") <(odd_names | xargs -0 bash -c "atbash \"\$@\"" sh 2>&1 | sed "s/^atbash: //")'
 # As coreutils says it: the option, then where to look.
 check "unknown option"            1 "<empty" "^atbash: invalid option -- 'x'$" -- \
     'atbash -x hello 2>err; status=$?; head -n 1 err >&2; tail -n +2 err | grep -qx "Try .atbash --help. for more information." && exit $status'
