@@ -7,8 +7,8 @@
 # those it started; then it gets SIGINT (to its process group, as from a
 # terminal) or SIGTERM, must end within 60 seconds with 130 or 143, and leave
 # behind no process, namespace, mount or temporary file. With `fresh-machine
-# ROOT` (root, network, some minutes), the rows of .ci/run and
-# tools/fresh-machine, in ROOT, a root that it installed before.
+# ROOT` (root, network, some minutes), the rows of tools/fresh-machine, the
+# second in ROOT, a root that it installed before.
 set -u
 unset DISPLAY
 # shellcheck source=checks.sh
@@ -149,7 +149,6 @@ interrupt() {
 
 if [ "${1:-}" = fresh-machine ]; then
     export fresh_root=${2:?usage: interrupt_test.sh fresh-machine ROOT}
-    interrupt ".ci/run, SIGTERM while its first stage installs packages" TERM dpkg 10 -- "$root/.ci/run"
     interrupt "fresh-machine, Ctrl-C while debootstrap installs packages" INT dpkg 10 -- "$root/tools/fresh-machine"
     # Files of the user's beside the root, named as the tool once named its own.
     for file in log gitconfig go; do echo "the user's $file" >"$fresh_root.$file"; done
