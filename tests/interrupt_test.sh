@@ -149,7 +149,7 @@ interrupt() {
 
 if [ "${1:-}" = fresh-machine ]; then
     export fresh_root=${2:?usage: interrupt_test.sh fresh-machine ROOT}
-    interrupt "fresh-machine, Ctrl-C while debootstrap installs packages" INT dpkg 10 -- "$root/tools/fresh-machine"
+    interrupt "fresh-machine, Ctrl-C while debootstrap installs packages" INT debootstrap 10 -- "$root/tools/fresh-machine"
     # Files of the user's beside the root, named as the tool once named its own.
     for file in log gitconfig go; do echo "the user's $file" >"$fresh_root.$file"; done
     interrupt "fresh-machine, SIGTERM while the tests build in the root" TERM cc1plus 10 -- \
