@@ -15,7 +15,8 @@ unset DISPLAY
 . "$(dirname "$0")/checks.sh"
 mark=$(basename "$work")
 # Each tool runs as a job of its own, in a process group of its own, with
-# SIGINT as a terminal leaves it, not ignored as for a background command.
+# SIGINT as a terminal leaves it: not ignored, as for a background command,
+# nor as this test inherits it where it runs as one (.ci/run's stages).
 set -m
 
 # stand_in NAME BODY: a tool that runs BODY as the tools run their work.
@@ -111,7 +112,7 @@ interrupt() {
     shift 5
     local tmp=$work/tmp.$((passed + failed)) problems="" tries=0
     mkdir "$tmp"
-    TMPDIR=$tmp QUINDARELVOXEN_INTERRUPT_TEST=$mark "$@" >"$work/out" 2>&1 </dev/null &
+    TMPDIR=$tmp QUINDARELVOXEN_INTERRUPT_TEST=$mark env --default-signal=INT "$@" >"$work/out" 2>&1 </dev/null &
     local tool=$!
     until running "$process"; do
         tries=$((tries + 1))
