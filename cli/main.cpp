@@ -10,6 +10,9 @@
 #include <windows.h>
 #else
 #include <unistd.h>
+// A 32-bit build reads files of 2 GiB and more only with a 64-bit off_t
+// (_FILE_OFFSET_BITS=64, which the build defines).
+static_assert(sizeof(off_t) >= 8, "off_t must hold the size of any file");
 #endif
 
 #include "atbash.h"
