@@ -15,6 +15,7 @@
 static_assert(sizeof(off_t) >= 8, "off_t must hold the size of any file");
 #endif
 
+#include "alphabets.h"
 #include "atbash.h"
 
 namespace {
@@ -25,14 +26,26 @@ const char usage_text[] =
     "mirrored (A<->Z, B<->Y, ..., a<->z), every other byte as it is.\n"
     "With no FILE, or where FILE is -, read standard input.\n"
     "\n"
-    "  -h, --help     show this help and exit\n"
-    "      --version  show the version and exit\n"
-    "  --             end the options; every argument after it is a FILE\n"
+    "  -a, --alphabet=NAME   mirror the alphabet NAME instead: latin (the\n"
+    "                        default), hebrew (alef<->tav, ..., kaf<->lamed) or\n"
+    "                        greek (alpha<->omega, each case within itself)\n"
+    "  -a, --alphabet=CHARS  mirror the characters CHARS within themselves, the\n"
+    "                        first with the last and so on; CHARS of the small\n"
+    "                        letters a-z alone is read as a NAME\n"
+    "  -h, --help            show this help and exit\n"
+    "      --version         show the version and exit\n"
+    "  --                    end the options; every argument after it is a FILE\n"
+    "\n"
+    "Given more than once, -a mirrors each alphabet given, each within itself.\n"
+    "With -a, the input is read as UTF-8: every other character, and every byte\n"
+    "that is not UTF-8, stays as it is. The final forms of Hebrew and Greek are\n"
+    "read as their letters, and a letter that has one is written in it where it\n"
+    "ends a word of two letters or more, as the script is spelled.\n"
     "\n"
     "Exit status:\n"
     "  0  if all went well,\n"
     "  1  if a FILE could not be read or is the output itself, the output could\n"
-    "     not be written, or an option is unknown.\n";
+    "     not be written, or an option or an alphabet is not understood.\n";
 
 // Input streams through this one buffer, whatever its size: 256 KiB, as
 // measured (bench/compare.sh), fewer system calls than 128 KiB and still
@@ -138,13 +151,16 @@ void put_single_quoted(Said &said, const char *name)
     said.put('\'');
 }
 
-// Says that the file `name` failed for `why`, the name quoted as coreutils
-// quotes it.
-void report_file(const char *name, const char *why)
+// Says that `name`, a file's or (after `kind`) an alphabet's, failed for
+// `why`, the name quoted as coreutils quotes it.
+void report_file(const char *name, const char *why, const char *kind = "")
 {
     Said said;
     said.put("atbash: ");
-    switch (quoting_of(name)) {
+    said.put(kind);
+    // An alphabet is always quoted, as coreutils quotes an argument.
+    const Quoting quoting = quoting_of(name);
+    switch (*kind && quoting == as_it_is ? in_single_quotes : quoting) {
     case as_it_is:
         said.put(name);
         break;
@@ -193,9 +209,61 @@ Outcome write_all(const char *data, size_t size)
     return done;
 }
 
+// Whether alphabets other than the Latin one alone were given (-a), and
+// the images of their texts, written a slice of the buffer at a time.
+bool by_alphabets = false;
+const size_t slice = size_t{64} * 1024;
+char image[4 * slice];
+
+// Writes the image, by the alphabets, of `have` bytes at the buffer's start;
+// `last` ends the text. Moves what it left to the buffer's start, held to be
+// given again before what is read next, and sets `*held` to its size.
+Outcome write_image(size_t have, bool last, size_t *held)
+{
+    size_t at = 0;
+    size_t took = 1;
+    while (at < have && took > 0) {
+        const size_t piece = have - at < slice ? have - at : slice;
+        size_t written = 0;
+        took = alphabet_mirror(buffer + at, piece, last && at + piece == have, image, &written);
+        at += took;
+        Outcome outcome = write_all(image, written);
+        if (outcome != done)
+            return outcome;
+    }
+    *held = have - at;
+    std::memmove(buffer, buffer + at, *held);
+    return done;
+}
+
+// Writes the image, by the alphabets, of everything that can be read from
+// `input`; a character cut off at the buffer's end waits for the rest.
+Outcome convert_by_alphabets(int input, const char *name)
+{
+    size_t held = 0;
+    for (;;) {
+        long got = read(input, buffer + held, sizeof buffer - held);
+        if (got < 0 && errno == EINTR)
+            continue;
+        // What was held is written as it stands before an error is told.
+        const int error = errno;
+        Outcome outcome = write_image(held + static_cast<size_t>(got > 0 ? got : 0), got <= 0, &held);
+        if (outcome != done)
+            return outcome;
+        if (got < 0) {
+            report_file(name, std::strerror(error));
+            return read_failed;
+        }
+        if (got == 0)
+            return done;
+    }
+}
+
 // Writes the Atbash image of everything that can be read from `input`.
 Outcome convert(int input, const char *name)
 {
+    if (by_alphabets)
+        return convert_by_alphabets(input, name);
     for (;;) {
         long got = read(input, buffer, sizeof buffer);
         if (got < 0) {
@@ -266,6 +334,9 @@ bool is_output(int input)
     const off_t reading = lseek(input, 0, SEEK_CUR);
     if (in.st_dev != out.st_dev || in.st_ino != out.st_ino || reading >= in.st_size)
         return false;
+    // An image that may grow would overtake the reading.
+    if (by_alphabets && !alphabet_keeps_lengths())
+        return true;
     const int flags = fcntl(1, F_GETFL);
     return flags < 0 || (flags & O_APPEND) != 0 || lseek(1, 0, SEEK_CUR) > reading;
 #endif
@@ -362,15 +433,77 @@ int print(const char *text)
     return 0;
 }
 
-// Says, as coreutils does and with its status, that `arg` is no option.
-int unknown_option(const char *arg)
+// Says, as coreutils does and with its status, that `arg` is no option, or
+// (`missing`) lacks its argument.
+int unknown_option(const char *arg, bool missing = false)
 {
-    if (arg[1] == '-')
+    if (missing && arg[1] == '-')
+        static_cast<void>(std::fprintf(stderr, "atbash: option '%s' requires an argument\n", arg));
+    else if (missing)
+        static_cast<void>(std::fprintf(stderr, "atbash: option requires an argument -- '%c'\n", arg[1]));
+    else if (arg[1] == '-')
         static_cast<void>(std::fprintf(stderr, "atbash: unrecognized option '%s'\n", arg));
     else
         static_cast<void>(std::fprintf(stderr, "atbash: invalid option -- '%c'\n", arg[1]));
     static_cast<void>(std::fputs("Try 'atbash --help' for more information.\n", stderr));
     return 1;
+}
+
+// Where an option's argument stood: struck out, as no FILE.
+char struck[] = "";
+
+// The alphabet that the option at argv[*i] names, as -a NAME, -aNAME,
+// --alphabet=NAME or --alphabet NAME (whose NAME is then struck out); the
+// option itself where it is none of these; nullptr where NAME is missing.
+const char *alphabet_option(char **argv, int argc, int *i)
+{
+    const char *arg = argv[*i];
+    const char *long_form = "--alphabet";
+    const size_t long_length = std::strlen(long_form);
+    const char *name = arg;
+    if (std::strncmp(arg, "-a", 2) == 0 && arg[2] != '\0')
+        name = arg + 2;
+    else if (std::strncmp(arg, long_form, long_length) == 0 && arg[long_length] == '=')
+        name = arg + long_length + 1;
+    else if (std::strcmp(arg, "-a") == 0 || std::strcmp(arg, long_form) == 0)
+        name = *i + 1 < argc ? argv[++*i] : nullptr;
+    if (name && name != arg && argv[*i] == name)
+        argv[*i] = struck;
+    return name;
+}
+
+// Reads the options, which are then struck out, and counts in `*files`
+// what remains: the FILEs. Returns the program's status where an option
+// ends it (help, version, a fault), else -1.
+int read_options(int argc, char **argv, int *files)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "--") == 0) {
+            argv[i] = nullptr;
+            *files += argc - i - 1;
+            break;
+        }
+        if (arg[0] != '-' || arg[1] == '\0') {
+            ++*files;
+            continue;
+        }
+        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0)
+            return print(usage_text);
+        if (std::strcmp(arg, "--version") == 0)
+            return print("atbash " QUINDARELVOXEN_VERSION "\n");
+        const char *name = alphabet_option(argv, argc, &i);
+        if (!name)
+            return unknown_option(arg, true);
+        if (name == arg)
+            return unknown_option(arg);
+        if (const char *why = alphabet_add(name)) {
+            report_file(name, why, "alphabet ");
+            return 1;
+        }
+        by_alphabets = by_alphabets || std::strcmp(name, "latin") != 0;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -385,25 +518,10 @@ static int run(int argc, char **argv)
         largest_write = 32 * 1024;
 #endif
     widen_pipe(1);
-    // First the options, which are then struck out; what remains are FILEs.
     int files = 0;
-    for (int i = 1; i < argc; ++i) {
-        const char *arg = argv[i];
-        if (std::strcmp(arg, "--") == 0) {
-            argv[i] = nullptr;
-            files += argc - i - 1;
-            break;
-        }
-        if (arg[0] != '-' || arg[1] == '\0') {
-            ++files;
-            continue;
-        }
-        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0)
-            return print(usage_text);
-        if (std::strcmp(arg, "--version") == 0)
-            return print("atbash " QUINDARELVOXEN_VERSION "\n");
-        return unknown_option(arg);
-    }
+    const int status_of_options = read_options(argc, argv, &files);
+    if (status_of_options >= 0)
+        return status_of_options;
 
     // Without a standard output, an input file opened now would take its
     // place; say what cat says.
@@ -421,6 +539,8 @@ static int run(int argc, char **argv)
             options = false;
             continue;
         }
+        if (argv[i] == struck)
+            continue;
         if (options && argv[i][0] == '-' && argv[i][1] != '\0')
             continue;
         switch (convert_file(argv[i])) {
