@@ -1,13 +1,21 @@
 // libFuzzer target for the cipher core, and each of the loops behind it:
 // exactly the letters change, each to its mirror, nothing outside the count
-// is touched, and a second pass gives the input back.
+// is touched, and a second pass gives the input back. And the same input as
+// UTF-8 through the alphabets (-a): cut anywhere, with the rest given later,
+// as a read cuts it, it gives the same image, as long as the input; the
+// image of the image is the input where no final form is written, and is
+// always the image again.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <string>
 #include <vector>
 
+#include "alphabets.h"
 #include "helpers.h"
 
 namespace {
@@ -36,6 +44,45 @@ void check(void (*loop)(char *, int), const uint8_t *data, size_t size)
         std::abort();
 }
 
+// The image of `text` by the alphabets, given in two calls, cut at `cut`,
+// as two reads would give it.
+std::string image(const std::string &text, size_t cut)
+{
+    std::vector<char> out(4 * text.size() + 1);
+    size_t written = 0;
+    const size_t took = alphabet_mirror(text.data(), cut, false, out.data(), &written);
+    if (took > cut || cut - took > alphabet_held)
+        std::abort();
+    std::string result(out.data(), written);
+    const std::string rest = text.substr(took);
+    alphabet_mirror(rest.data(), rest.size(), true, out.data(), &written);
+    return result.append(out.data(), written);
+}
+
+// Whether a final form of Hebrew or Greek, each of two bytes, stands in
+// `text`.
+bool final_form_in(const std::string &text)
+{
+    const char *const finals[] = {"ך", "ם", "ן", "ף", "ץ", "ς"};
+    return std::any_of(std::begin(finals), std::end(finals), [&text](const char *final) {
+        return text.find(final) != std::string::npos;
+    });
+}
+
+void check_alphabets(const uint8_t *data, size_t size)
+{
+    const std::string text(reinterpret_cast<const char *>(data), size);
+    const std::string once = image(text, size);
+    const std::string twice = image(once, size ? data[0] % (size + 1) : 0);
+    if (once.size() != size || image(text, size ? data[size - 1] % (size + 1) : 0) != once ||
+        image(twice, twice.size() / 2) != once)
+        std::abort();
+    // Where no final form stands in any of the three, no word was spelled
+    // anew: twice gives the input.
+    if (!final_form_in(text + once + twice) && twice != text)
+        std::abort();
+}
+
 }  // namespace
 
 // Says, once, which loops are fuzzed here and which this processor cannot run.
@@ -47,6 +94,10 @@ extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char *** /*argv*/)
                            atbash_loops[i].name,
                            atbash_loops[i].runs_here() ? "fuzzed"
                                                        : "not fuzzed: this processor lacks its instructions");
+    // Alphabets of every kind at once, each image as long as its character.
+    for (const char *alphabet : {"latin", "hebrew", "greek", "0123456789", "¡¿", "€₿"})
+        if (alphabet_add(alphabet))
+            std::abort();
     return 0;
 }
 
@@ -57,5 +108,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int i = 0; i < atbash_loop_count; ++i)
         if (atbash_loops[i].runs_here())
             check(atbash_loops[i].run, data, size);
+    check_alphabets(data, size);
     return 0;
 }
