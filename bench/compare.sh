@@ -2,8 +2,8 @@
 # bench/compare.sh
 #
 # Measures the atbash command as the release preset builds it (preset "bench"
-# adds the core's benchmark to it), in one run: against cat in five cases and
-# against tr, on a generated 256 MiB text in the page cache, with hyperfine;
+# adds the core's benchmark to it), in one run: against cat in five cases, in
+# GB/s with the Hebrew and Greek alphabets, and against tr, on a generated 256 MiB text in the page cache, with hyperfine;
 # its peak memory at 16 MiB and at 1 GiB of input, from a regular file and
 # from a pipe; and the core's loops beside memcpy. Results go to standard
 # output and build/bench/. A case's ratio is cat's median time over atbash's:
@@ -55,6 +55,24 @@ if [ -d "$shm" ]; then
 else
     echo "a file on tmpfs: /dev/shm is no tmpfs here, so this case is left out"
 fi
+
+# alphabet NAME TARGET LINE: the command with -a NAME on 256 MiB of LINE
+# repeated, 10 runs after 2 to warm up; its throughput from the median, and
+# whether it meets TARGET (GB/s).
+alphabet() {
+    local file=$out/$1-256MiB
+    [ -f "$file" ] || { { yes "$3" || true; } | head -c $((256 << 20)) >"$file"; }
+    hyperfine --warmup 2 --runs 10 --export-csv "$out/case.csv" -n "$1" "$atbash -a $1 $file >/dev/null" \
+        >"$out/case.log" 2>&1 || { cat "$out/case.log"; exit 1; }
+    awk -F, -v name="$1" -v target="$2" 'NR == 2 {
+        rate = 268435456 / $4 / 1e9
+        printf "-a %-8s %6.1f ms (σ %4.1f)  %.2f GB/s  %s %s GB/s\n",
+            name, $4 * 1000, $3 * 1000, rate, (rate >= target ? "meets" : "MISSES"), target }' "$out/case.csv"
+}
+
+echo "== the command with an alphabet of two-byte letters, 256 MiB of text"
+alphabet hebrew 1.0 'בראשית ברא אלהים את השמים ואת הארץ, והארץ היתה תהו ובהו וחשך על פני תהום. 123'
+alphabet greek 1.0 'Στην αρχή ήταν ο Λόγος, και ο Λόγος ήταν με τον Θεό, και Θεός ήταν ο Λόγος. 123'
 
 echo "== the command against tr, 256 MiB"
 hyperfine --warmup 2 --runs 10 --export-markdown "$out/tr.md" \
