@@ -367,31 +367,30 @@ void look(const unsigned char *in, size_t size, Run &run)
     run.start = run.in + 2 <= size ? starts[pair_at(in + run.in)] : slow;
 }
 
-/* Takes the character at run.in where it is of one or two bytes, its image
+/* Takes the character at in[i] where it is of one or two bytes, its image
  * as long, and the character after it within the 4 bytes that must be there
- * and no mark; returns false, having taken nothing, where it is not so. */
-inline bool take_short(const unsigned char *in, unsigned char *out, Run &run)
+ * and no mark: writes its image at `to`, moves `word` and `start` (what
+ * starts[] holds for it) on, and returns its length; 0, having taken
+ * nothing, where it is not so. */
+inline size_t take_short(const unsigned char *in, size_t i, unsigned char *to, Part &word, uint32_t &start)
 {
-    const size_t i = run.in;
-    const uint32_t start = run.start;
-    const size_t length = 1 + ((start & second_byte) >> 16);
+    const uint32_t here = start;
+    const size_t length = 1 + ((here & second_byte) >> 16);
     const uint32_t next_start = starts[pair_at(in + i + length)];
-    const auto part = static_cast<Part>((start >> part_shift) & 7);
+    const auto part = static_cast<Part>((here >> part_shift) & 7);
     const auto next = static_cast<Part>((next_start >> part_shift) & 7);
     // A final form hangs on what follows, not known here after a mark or
-    // a longer character.
-    if ((start & slow) || ((start & with_final) && (next_start & unsure)))
-        return false;
-    // Bitwise, not logical: no branch on the letters.
-    const bool final = ((start & with_final) != 0) & (next != part) & (run.word == part);
-    const unsigned image = (start & image_bits) - (final ? 0x100 : 0);
+    // a longer character. A branch, not arithmetic, so that the common
+    // character's image waits on nothing that follows it.
+    if ((here & slow) || ((here & with_final) && (next_start & unsure)))
+        return 0;
+    const bool final = ((here & with_final) != 0) & (next != part) & (word == part);
+    const unsigned image = (here & image_bits) - (final ? 0x100 : 0);
     const unsigned char bytes[2] = {static_cast<unsigned char>(image), static_cast<unsigned char>(image >> 8)};
-    std::memcpy(out + run.out, bytes, 2);
-    run.out += length;
-    run.in += length;
-    run.word = part == mark ? run.word : part;
-    run.start = next_start;
-    return true;
+    std::memcpy(to, bytes, 2);
+    word = part == mark ? word : part;
+    start = next_start;
+    return length;
 }
 
 /* Takes the character at run.in, decoded, or a byte that begins none;
@@ -448,7 +447,10 @@ bool take_decoded(const unsigned char *in, size_t size, bool last, unsigned char
 Run take_run(const unsigned char *in, size_t end, size_t size, bool last, unsigned char *out, Run run)
 {
     while (run.in < end) {
-        while (run.in + 4 <= end && take_short(in, out, run)) {
+        for (size_t length = 1; length > 0 && run.in + 4 <= end;) {
+            length = take_short(in, run.in, out + run.out, run.word, run.start);
+            run.in += length;
+            run.out += length;
         }
         if (run.in < end && !take_decoded(in, size, last, out, run))
             break;
@@ -506,9 +508,12 @@ void side_by_side(const unsigned char *in, size_t size, bool last, unsigned char
         }
         for (; steps > 0; --steps) {
             for (int k = 0; k < run_count; ++k) {
-                Run run = {at[k], at[k], words[k], next[k]};
-                if (!take_short(in, out, run))
-                    run = take_run(in, run.in + 1, size, last, out, run);
+                const size_t length = take_short(in, at[k], out + at[k], words[k], next[k]);
+                if (length > 0) {
+                    at[k] += length;
+                    continue;
+                }
+                const Run run = take_run(in, at[k] + 1, size, last, out, {at[k], at[k], words[k], next[k]});
                 at[k] = run.in;
                 words[k] = run.word;
                 next[k] = run.start;
