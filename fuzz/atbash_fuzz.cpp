@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "alphabets.h"
 #include "helpers.h"
 
 namespace {
@@ -44,21 +43,6 @@ void check(void (*loop)(char *, int), const uint8_t *data, size_t size)
         std::abort();
 }
 
-// The image of `text` by the alphabets, given in two calls, cut at `cut`,
-// as two reads would give it.
-std::string image(const std::string &text, size_t cut)
-{
-    std::vector<char> out(4 * text.size() + 1);
-    size_t written = 0;
-    const size_t took = alphabet_mirror(text.data(), cut, false, out.data(), &written);
-    if (took > cut || cut - took > alphabet_held)
-        std::abort();
-    std::string result(out.data(), written);
-    const std::string rest = text.substr(took);
-    alphabet_mirror(rest.data(), rest.size(), true, out.data(), &written);
-    return result.append(out.data(), written);
-}
-
 // Whether a final form of Hebrew or Greek, each of two bytes, stands in
 // `text`.
 bool final_form_in(const std::string &text)
@@ -72,10 +56,10 @@ bool final_form_in(const std::string &text)
 void check_alphabets(const uint8_t *data, size_t size)
 {
     const std::string text(reinterpret_cast<const char *>(data), size);
-    const std::string once = image(text, size);
-    const std::string twice = image(once, size ? data[0] % (size + 1) : 0);
-    if (once.size() != size || image(text, size ? data[size - 1] % (size + 1) : 0) != once ||
-        image(twice, twice.size() / 2) != once)
+    const std::string once = alphabet_image(text, size);
+    const std::string twice = alphabet_image(once, size ? data[0] % (size + 1) : 0);
+    if (once.size() != size || alphabet_image(text, size ? data[size - 1] % (size + 1) : 0) != once ||
+        alphabet_image(twice, twice.size() / 2) != once)
         std::abort();
     // Where no final form stands in any of the three, no word was spelled
     // anew: twice gives the input.

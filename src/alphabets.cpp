@@ -479,6 +479,7 @@ void split(const unsigned char *in, size_t size, Run *runs, size_t *ends)
         ends[k - 1] = at;
         runs[k] = {at, at, found ? other : runs[k - 1].word, slow};
     }
+    ends[run_count - 1] = size;
     for (int k = 0; k < run_count; ++k)
         look(in, size, runs[k]);
 }
@@ -532,15 +533,17 @@ size_t alphabet_mirror(const char *text, size_t size, bool last, char *image, si
     auto *out = reinterpret_cast<unsigned char *>(image);
     // Where every image is as long as its character, four runs of the text
     // go side by side; else one takes it all.
-    Run runs[run_count] = {{0, 0, word, slow}, {0, 0, other, slow}, {0, 0, other, slow}, {0, 0, other, slow}};
-    size_t ends[run_count] = {size, size, size, size};
+    Run runs[run_count] = {{0, 0, word, slow}};
+    size_t ends[run_count] = {size};
+    int count = 1;
     if (lengths_kept) {
+        count = run_count;
         split(in, size, runs, ends);
         side_by_side(in, size, last, out, runs, ends);
     }
-    for (int k = 0; k < run_count; ++k)
+    for (int k = 0; k < count; ++k)
         runs[k] = take_run(in, ends[k], size, last, out, runs[k]);
-    const Run &end = runs[run_count - 1];
+    const Run &end = runs[count - 1];
     word = last ? other : end.word;
     *written = end.out;
     return end.in;

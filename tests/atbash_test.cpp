@@ -155,4 +155,35 @@ TEST_P(Way, EveryLengthAndAlignmentAroundTheWideSteps)
     }
 }
 
+// The alphabets (-a), through the core: each text's image, and the same
+// with the text cut at every byte and the rest given later, as reads cut
+// it; a text spelled as its script is spelled comes back from its image.
+TEST(Alphabets, CutAtEveryByteEachTextGivesItsImage)
+{
+    for (const char *alphabet : {"latin", "hebrew", "greek", "0123456789", "€😀"})
+        ASSERT_EQ(alphabet_add(alphabet), nullptr) << alphabet;
+    std::string long_text;
+    std::string long_image;
+    for (int i = 0; i < 40; ++i) {
+        long_text += "בבל ששך, λόγος. ";
+        long_image += "ששך בבל, ξόχκη. ";
+    }
+    const Case cases[] = {
+        {"Hebrew whole", "אבגדהוזחטיכלמנסעפצקרשת", "תשרקצפעסנמלכיטחזוהדגבא"},
+        {"a final form at a word's end, and after a point", "בבל לְךָ", "ששך כְלָ"},
+        {"a letter alone keeps its form", "ל כ", "כ ל"},
+        {"Greek, both cases, final sigma", "λόγος σ η ΑΒΓ", "ξόχκη η σ ΩΨΧ"},
+        {"Latin, digits, three and four bytes", "Az 19 €😀", "Za 80 😀€"},
+        {"malformed and cut off",
+         "\xd7 \xc0\x80 \xed\xa0\x80 \xf4\x90\x80\x80 \x90 \xff \xce\xb1\xd7",
+         "\xd7 \xc0\x80 \xed\xa0\x80 \xf4\x90\x80\x80 \x90 \xff ω\xd7"},
+        {"long enough for four runs side by side", long_text, long_image},
+    };
+    for (const Case &c : cases) {
+        for (size_t cut = 0; cut <= c.input.size(); ++cut)
+            ASSERT_EQ(alphabet_image(c.input, cut), c.expected) << c.name << ", cut at " << cut;
+        EXPECT_EQ(alphabet_image(c.expected, c.expected.size()), c.input) << c.name << ", twice";
+    }
+}
+
 }  // namespace

@@ -3,8 +3,11 @@
 #ifndef QUINDARELVOXEN_HELPERS_H
 #define QUINDARELVOXEN_HELPERS_H
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "alphabets.h"
 #include "atbash.h"
 
 // A byte's mirror image, by the alphabet's ranges rather than by the core's
@@ -24,6 +27,22 @@ inline std::string mirrored(std::string text, void (*loop)(char *, int) = atbash
 {
     loop(text.data(), static_cast<int>(text.size()));
     return text;
+}
+
+// The image of `text` by the alphabets added, given in two calls cut at
+// `cut`, as two reads would give it; what the first leaves must be the
+// most that it may hold, else the process ends.
+inline std::string alphabet_image(const std::string &text, size_t cut)
+{
+    std::vector<char> out(4 * text.size() + 1);
+    size_t written = 0;
+    const size_t took = alphabet_mirror(text.data(), cut, false, out.data(), &written);
+    if (took > cut || cut - took > alphabet_held)
+        std::abort();
+    std::string result(out.data(), written);
+    const std::string rest = text.substr(took);
+    alphabet_mirror(rest.data(), rest.size(), true, out.data(), &written);
+    return result.append(out.data(), written);
 }
 
 #ifdef _WIN32
