@@ -78,7 +78,7 @@ int decode(const unsigned char *p, size_t n, char32_t *c)
             return -1;
         low = 0x80;
         high = 0xBF;
-        code = code << 6 | (next & 0x3F);
+        code = (code << 6) | (next & 0x3F);
     }
     *c = code;
     return length;
@@ -86,7 +86,11 @@ int decode(const unsigned char *p, size_t n, char32_t *c)
 
 int encoded_length(char32_t c)
 {
-    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    if (c < 0x80)
+        return 1;
+    if (c < 0x800)
+        return 2;
+    return c < 0x10000 ? 3 : 4;
 }
 
 int encode(char32_t c, unsigned char *out)
@@ -286,8 +290,8 @@ uint32_t start_of(const unsigned char *bytes)
     const bool same_length = encode(mirror, image) == length && (!(found & has_final) || (mirror & 0x3F) != 0);
     const Part part = part_of(c);
     return (same_length ? 0 : slow | unsure) | (part == mark ? unsure : 0) |
-           ((found & has_final) != 0 ? with_final : 0) | static_cast<uint32_t>(part) << part_shift |
-           (length == 2 ? second_byte : 0) | static_cast<uint32_t>(image[1]) << 8 | image[0];
+           ((found & has_final) != 0 ? with_final : 0) | (static_cast<uint32_t>(part) << part_shift) |
+           (length == 2 ? second_byte : 0) | (static_cast<uint32_t>(image[1]) << 8) | image[0];
 }
 
 void shorten_all()
@@ -349,7 +353,7 @@ namespace {
 /* The two bytes at p as one little-endian number: one load on x86. */
 inline unsigned pair_at(const unsigned char *p)
 {
-    return p[0] | p[1] << 8;
+    return p[0] | (p[1] << 8);
 }
 
 /* Where a run of the text stands: its next byte to read and to write, and

@@ -34,7 +34,7 @@ inline std::string mirrored(std::string text, void (*loop)(char *, int) = atbash
 // most that it may hold, else the process ends.
 inline std::string alphabet_image(const std::string &text, size_t cut)
 {
-    std::vector<char> out(4 * text.size() + 1);
+    std::vector<char> out((4 * text.size()) + 1);
     size_t written = 0;
     const size_t took = alphabet_mirror(text.data(), cut, false, out.data(), &written);
     if (took > cut || cut - took > alphabet_held)
