@@ -40,12 +40,14 @@ check "the copyright is the licence's" 0 "yes" "" -- \
 
 # A user's or a distribution's own build, without a preset and without the
 # package: where no manual page is made, help2man is not needed (here it is
-# missing from PATH, where alone CMake looks); and a warning that a newer
+# missing from PATH, where alone CMake looks; the compiler and make are
+# named by their own paths, which hold no space); and a warning that a newer
 # compiler may bring (here a macro defined twice) stops nothing.
 mkdir "$work/bin"
 for tool in /usr/bin/*; do [ "${tool##*/}" = help2man ] || ln -s "$tool" "$work/bin/"; done
 check "a user's build without the package needs no help2man" 0 "" "" -- \
     'PATH=$work/bin cmake -S "$root" -B "$work/user" -DCMAKE_FIND_USE_CMAKE_SYSTEM_PATH=OFF \
+         -DCMAKE_CXX_COMPILER="$(command -v c++)" -DCMAKE_MAKE_PROGRAM="$(command -v make)" \
          -DBUILD_TESTING=OFF -DQUINDARELVOXEN_PACKAGING=OFF \
          -DCMAKE_CXX_FLAGS="-DTWICE=1 -DTWICE=2" >"$work/user.log" 2>&1 || cat "$work/user.log"'
 check "a new compiler's warning does not stop a user's build" 0 "" "" -- \
