@@ -40,7 +40,9 @@ protected:
         EXPECT_EQ(from, before) << "the bytes copied from changed";
     }
 };
-INSTANTIATE_TEST_SUITE_P(Atbash, Way, testing::Combine(testing::Range(-1, atbash_loop_count), testing::Bool()),
+INSTANTIATE_TEST_SUITE_P(Atbash,
+                         Way,
+                         testing::Combine(testing::Range(-1, atbash_loop_count), testing::Bool()),
                          [](const auto &way) {
                              const int loop = std::get<0>(way.param);
                              return std::string(loop < 0 ? "atbash" : atbash_loops[loop].name) +
