@@ -1,7 +1,5 @@
 #include "atbash.h"
 
-#include <cstring>
-
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
 #define ATBASH_WIDE 1
 #include <immintrin.h>
@@ -11,7 +9,7 @@
 
 namespace {
 
-void in_place(char *text, int length)
+void portable(char *text, int length)
 {
     /* No branch and no conditional store on the byte, so that the loop
      * vectorizes: every byte gets a shift added, the distance to its mirror
@@ -32,22 +30,11 @@ void in_place(char *text, int length)
     }
 }
 
-/* A copy, then the same loop over it: where no wider loop runs, speed does
- * not count for as much as one loop of the steps above. */
-void portable(const char *from, char *to, int length)
-{
-    if (length <= 0)
-        return;
-    if (from != to)
-        std::memcpy(to, from, static_cast<size_t>(length));
-    in_place(to, length);
-}
-
 #ifdef ATBASH_WIDE
 
 /* The same steps as the portable loop, 32 bytes at a time; what is left
  * after the last 32 goes the portable way. */
-__attribute__((target("avx2"))) void avx2(const char *from, char *to, int length)
+__attribute__((target("avx2"))) void avx2(char *text, int length)
 {
     const __m256i small_bit_off = _mm256_set1_epi8(static_cast<char>(0xDF));
     const __m256i to_top = _mm256_set1_epi8(63);
@@ -56,13 +43,14 @@ __attribute__((target("avx2"))) void avx2(const char *from, char *to, int length
     int i = 0;
     // length - i, not i + 32: near INT_MAX the sum would overflow.
     for (; length - i >= 32; i += 32) {
-        __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + i));
+        auto *at = reinterpret_cast<__m256i *>(text + i);
+        __m256i b = _mm256_loadu_si256(at);
         __m256i capital = _mm256_and_si256(b, small_bit_off);
         __m256i letter = _mm256_cmpgt_epi8(below, _mm256_add_epi8(capital, to_top));
         __m256i shift = _mm256_sub_epi8(alphabet, _mm256_add_epi8(capital, capital));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(to + i), _mm256_add_epi8(b, _mm256_and_si256(shift, letter)));
+        _mm256_storeu_si256(at, _mm256_add_epi8(b, _mm256_and_si256(shift, letter)));
     }
-    portable(from + i, to + i, length - i);
+    portable(text + i, length - i);
 }
 
 /* One step of 64 bytes: the letters, picked by a mask, get their shift. */
@@ -81,14 +69,16 @@ __attribute__((target("avx512bw"))) inline __m512i mirror64(__m512i b)
 /* 64 bytes at a time; the last, shorter run goes through a mask of its
  * length, so that no byte past the count is read or written. Only that run
  * is loaded and stored through the mask, which is slower. */
-__attribute__((target("avx512bw"))) void avx512(const char *from, char *to, int length)
+__attribute__((target("avx512bw"))) void avx512(char *text, int length)
 {
     int i = 0;
-    for (; length - i >= 64; i += 64)
-        _mm512_storeu_si512(to + i, mirror64(_mm512_loadu_si512(from + i)));
+    for (; length - i >= 64; i += 64) {
+        auto *at = reinterpret_cast<__m512i *>(text + i);
+        _mm512_storeu_si512(at, mirror64(_mm512_loadu_si512(at)));
+    }
     if (i < length) {
         __mmask64 inside = (1ULL << (length - i)) - 1;
-        _mm512_mask_storeu_epi8(to + i, inside, mirror64(_mm512_maskz_loadu_epi8(inside, from + i)));
+        _mm512_mask_storeu_epi8(text + i, inside, mirror64(_mm512_maskz_loadu_epi8(inside, text + i)));
     }
 }
 
@@ -131,36 +121,31 @@ const int atbash_loop_count = sizeof atbash_loops / sizeof atbash_loops[0];
 
 #ifdef ATBASH_WIDE
 namespace {
-void first_call(const char *from, char *to, int length);
+void first_call(char *text, int length);
 
 /* The widest loop that this processor runs, chosen at the first call. Two
  * threads that call first at once both choose, and choose the same: the
  * pointer is atomic, so that neither reads it half written. */
-std::atomic<void (*)(const char *, char *, int)> widest{first_call};
+std::atomic<void (*)(char *, int)> widest{first_call};
 
-void first_call(const char *from, char *to, int length)
+void first_call(char *text, int length)
 {
-    void (*chosen)(const char *, char *, int) = portable;
+    void (*chosen)(char *, int) = portable;
     if (has_avx512bw())
         chosen = avx512;
     else if (has_avx2())
         chosen = avx2;
     widest.store(chosen, std::memory_order_relaxed);
-    chosen(from, to, length);
+    chosen(text, length);
 }
 }  // namespace
 #endif
 
-void atbash_copy(const char *from, char *to, int length)
-{
-#ifdef ATBASH_WIDE
-    widest.load(std::memory_order_relaxed)(from, to, length);
-#else
-    portable(from, to, length);
-#endif
-}
-
 void atbash(char *text, int length)
 {
-    atbash_copy(text, text, length);
+#ifdef ATBASH_WIDE
+    widest.load(std::memory_order_relaxed)(text, length);
+#else
+    portable(text, length);
+#endif
 }

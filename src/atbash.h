@@ -6,10 +6,6 @@
  * Applying it twice gives back the original text. */
 void atbash(char *text, int length);
 
-/* The same, written from `from` to `to`: in one pass, as fast as a copy.
- * `to` is either `from` itself or lies apart from it. */
-void atbash_copy(const char *from, char *to, int length);
-
 /* The loops that atbash can take, each doing all that it does: the portable
  * one, which every build has, and on x86-64 Linux wider ones, of which
  * atbash takes the widest that this processor runs. `runs_here` tells
@@ -17,7 +13,7 @@ void atbash_copy(const char *from, char *to, int length);
  * the benchmark try each one that runs. */
 struct atbash_loop {
     const char *name;
-    void (*run)(const char *from, char *to, int length);
+    void (*run)(char *text, int length);
     bool (*runs_here)();
 };
 extern const atbash_loop atbash_loops[];
