@@ -92,10 +92,16 @@ left_behind() {
             [ "$(start_of "$pid")" != "$start" ] || echo "$pid"
         done <"$seen"
     } | sort -u | while read -r pid; do echo "process $pid ($(cat "/proc/$pid/comm" 2>/dev/null))"; done
+    # Each process that still runs, by namespace; a zombie has ended.
     host=$(readlink /proc/self/ns/pid)
-    now=$(for process in /proc/[0-9]*; do readlink "$process/ns/pid"; done 2>/dev/null | sort -u)
+    now=$(for process in /proc/[0-9]*; do
+        [ -z "$(start_of "${process#/proc/}")" ] ||
+            echo "$(readlink "$process/ns/pid") ${process#/proc/} $(cat "$process/comm")"
+    done 2>/dev/null)
     cut -d ' ' -f 3 "$seen" | sort -u | grep -v -x -F -e "$host" -e "" | while read -r namespace; do
-        ! grep -q -x -F "$namespace" <<<"$now" || echo "a process in the namespace $namespace"
+        grep -F "$namespace " <<<"$now" | while read -r _ pid comm; do
+            echo "process $pid ($comm) in the namespace $namespace"
+        done
     done
     grep -F -e "$work" -e /var/tmp/quindarelvoxen- -e "${fresh_root:-$work}/" /proc/self/mounts | cut -d ' ' -f 2 | sed 's/^/mount /'
     find "$tmp" -mindepth 1 -maxdepth 1 | sed 's/^/file /'
@@ -135,7 +141,7 @@ interrupt() {
     [ "$signal" = INT ] || expected=143
     [ "$status" = "$expected" ] || problems+=" status $status, not $expected;"
     # What ends a moment after the tool may still be going.
-    deadline=$((SECONDS + 2))
+    deadline=$((SECONDS + 10))
     while [ -n "$(left_behind "$work/seen" "$tmp")" ] && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.2; done
     local left
     left=$(left_behind "$work/seen" "$tmp" | paste -s -d ';' | sed 's/;/; /g')
