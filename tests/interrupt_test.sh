@@ -2,21 +2,17 @@
 # interrupt_test.sh [fresh-machine ROOT]
 #
 # Ctrl-C and SIGTERM to the tools that start long-running work, one row per
-# case (docs/testing.md). Each tool runs with a temporary folder of its own
-# and a mark in its environment until a process of the name given runs among
-# those it started; then it gets SIGINT (to its process group, as from a
-# terminal) or SIGTERM, must end within 60 seconds with 130 or 143, and leave
-# behind no process, namespace, mount or temporary file. With `fresh-machine
-# ROOT` (root, network, some minutes), the rows of tools/fresh-machine, the
-# second in ROOT, a root that it installed before.
+# case (docs/testing.md): once a process of the name given runs, the tool
+# gets SIGINT (to its process group) or SIGTERM, must end within 60 seconds
+# with 130 or 143, and leave no process, namespace, mount or temporary file.
+# With `fresh-machine ROOT` (root, network, minutes), tools/fresh-machine's
+# rows, the second in ROOT, which it installed before.
 set -u
 unset DISPLAY
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
 mark=$(basename "$work")
-# Each tool runs as a job of its own, in a process group of its own, with
-# SIGINT as a terminal leaves it: not ignored, as for a background command,
-# nor as this test inherits it where it runs as one (.ci/run's stages).
+# Each tool in a process group of its own, with SIGINT not ignored.
 set -m
 
 # stand_in NAME BODY: a tool that runs BODY as the tools run their work.
@@ -30,60 +26,33 @@ stand_in wine '. tools/lib/display.sh
 start_private_display "$TMPDIR/prefix"
 tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
 
-# The processes that the tool started and that still run, one "PID START
-# PID-NAMESPACE" line each: those that carry the mark in their environment,
-# and all that descend from one of them.
+# "PID START PID-NAMESPACE" of each running process that carries the mark,
+# or descends from one that does.
 started() {
     local marked
     marked=$(grep -l -s -z -x "QUINDARELVOXEN_INTERRUPT_TEST=$mark" /proc/[0-9]*/environ | cut -d / -f 3)
-    # shellcheck disable=SC2016
-    awk -v marked="$marked" '
-        FNR == 1 {
-            split(FILENAME, path, "/")
-            line = $0
-            sub(/^.*\) /, "", line)
-            split(line, field, " ")
-            parent[path[3]] = field[2]
-            if (field[1] != "Z")
-                start[path[3]] = field[20]
-        }
+    # "PID STATE PARENT ... START" of each process, for awk to follow.
+    sed 's/^\([0-9]*\) .*) /\1 /' /proc/[0-9]*/stat 2>/dev/null | awk -v marked="$marked" '
+        BEGIN { n = split(marked, list, "\n"); for (i = 1; i <= n; i++) ours[list[i]] = 1 }
+        { parent[$1] = $3; if ($2 != "Z") start[$1] = $21 }
         END {
-            split(marked, list, "\n")
-            for (i in list)
-                if (list[i] != "")
-                    ours[list[i]] = 1
-            for (grown = 1; grown;) {
-                grown = 0
-                for (pid in parent)
-                    if (!(pid in ours) && (parent[pid] in ours)) {
-                        ours[pid] = 1
-                        grown = 1
-                    }
-            }
-            for (pid in ours)
-                if (pid in start)
-                    print pid, start[pid]
-        }' /proc/[0-9]*/stat 2>/dev/null |
-        while read -r pid start; do
-            echo "$pid $start $(readlink "/proc/$pid/ns/pid" 2>/dev/null)"
-        done
+            do { grown = 0; for (p in parent) if (!(p in ours) && (parent[p] in ours)) grown = ours[p] = 1 } while (grown)
+            for (p in ours) if (p in start) print p, start[p]
+        }' | while read -r pid start; do echo "$pid $start $(readlink "/proc/$pid/ns/pid" 2>/dev/null)"; done
 }
 
-# Whether a process whose name matches the extended regular expression $1
-# is among those that the tool started.
+# Whether a process named as the regular expression $1 says is among them.
 running() {
     started | while read -r pid _; do cat "/proc/$pid/comm" 2>/dev/null; done | grep -qxE "$1"
 }
 
-# When process $1 started, in clock ticks since boot; nothing where it has
-# ended as a zombie, which only its parent's wait (or init's) removes.
+# When process $1 started, in ticks since boot; nothing for a zombie.
 start_of() {
     sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | awk '$1 != "Z" {print $20}'
 }
 
-# What the tool left behind: processes that it started which still run, and
-# any process in a PID namespace of theirs; mounts in its folders; its
-# temporary files and fresh roots.
+# What the tool left: its processes, any in their PID namespaces, mounts in
+# its folders, its temporary files and fresh roots.
 left_behind() {
     local seen=$1 tmp=$2 host now
     {
@@ -108,11 +77,8 @@ left_behind() {
     find /var/tmp -maxdepth 1 -name 'quindarelvoxen-*' -newer "$work" | sed 's/^/file /'
 }
 
-# interrupt NAME SIGNAL PROCESS MINUTES -- TOOL [ARGUMENT...]
-# Starts TOOL, waits (MINUTES at most) until a process whose name matches
-# PROCESS (an extended regular expression) is among those that it started,
-# sends SIGNAL (INT to its process group, TERM to the tool) and checks how it
-# ends and what it leaves.
+# interrupt NAME SIGNAL PROCESS MINUTES -- TOOL [ARGUMENT...]: TOOL gets
+# SIGNAL once PROCESS runs (within MINUTES), as the header says.
 interrupt() {
     local name=$1 signal=$2 process=$3 minutes=$4
     shift 5
@@ -166,8 +132,7 @@ the user's gitconfig
 the user's go" "" -- 'cat "$fresh_root.log" "$fresh_root.gitconfig" "$fresh_root.go"'
     rm -f "$fresh_root.log" "$fresh_root.gitconfig" "$fresh_root.go"
 else
-    # A Wine server of the user's own, in the prefix that Wine takes where
-    # none is named, which the tools must leave running.
+    # A Wine server of the user's own, which the tools must leave running.
     mkdir "$HOME/.wine"
     env -u WINEPREFIX -u TMPDIR wineserver -f -p &
     users_server=$!
