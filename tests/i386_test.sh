@@ -1,11 +1,9 @@
 #!/bin/bash
-# i386_test.sh
-#
-# How the tools run Wine's 32-bit part, one row per case (docs/testing.md).
-# A kernel that refuses 32-bit code is played in a private namespace, where
-# i386 ELF files get a binfmt_misc handler that is no program. Where no such
-# namespace can be had, or apt cannot reach its mirror for qemu-i386, the
-# rows that need them are skipped, and the test ends with 77 and says why.
+# How the tools run Wine's 32-bit part, one row per case (docs/testing.md). A
+# kernel that refuses 32-bit code is played in a private namespace, where a
+# binfmt_misc handler that is no program takes i386 ELF files. Rows that need
+# what cannot be had here (such a namespace; apt's mirror for qemu-i386) are
+# skipped: the test ends with 77 and says why.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -14,19 +12,15 @@ printf 'not a program\n' >"$work/refuse"
 # What a command run by tools/lib/i386 sees; Wine's loader is a 32-bit program.
 printf '#!/bin/sh\necho "$(tools/lib/i386 mode test); $(id -u):$(id -g); $(wine --version)"\n' >"$work/report"
 
-# Stand-ins for a kernel before 6.7, for apt without a new enough qemu, and
-# for apt that offers qemu 10 and downloads a package made here.
+# Stand-ins for a kernel before 6.7, for apt without a new enough qemu (which
+# names in its failure the host's own mirror, as apt does), and for apt that
+# offers qemu 10 and downloads a package made here.
 mkdir "$work/old-kernel" "$work/no-qemu" "$work/offline"
 printf '#!/bin/sh\necho 6.1.0-28-amd64\n' >"$work/old-kernel/uname"
 printf '#!/bin/sh\necho "qemu-user:"; echo "  Candidate: 1:7.2+dfsg-7"\n' >"$work/no-qemu/apt-cache"
 cat >"$work/no-qemu/apt-get" <<'EOF'
 #!/bin/sh
-# The host's sources name a mirror of their own; like apt, the stand-in names
-# in its failure the mirror that it was given.
-if [ "$1" = indextargets ]; then
-    echo "http://mirror.example/debian/ $(. /etc/os-release && echo "$VERSION_CODENAME")"
-    exit 0
-fi
+[ "$1" != indextargets ] || exec echo "http://mirror.example/debian/ $(. /etc/os-release && echo "$VERSION_CODENAME")"
 for option; do
     case $option in Dir::Etc::SourceList=*) echo "E: Failed to fetch $(cut -d ' ' -f 3 "${option#*=}")" ;; esac
 done
@@ -43,8 +37,7 @@ printf '#!/bin/sh\nfor word; do [ "$word" != download ] || exec cp %q .; done\ne
     "$work/qemu-user_1%3a10.0.2_amd64.deb" >"$work/offline/apt-get"
 # Mode 755, not +x, which a umask of 077 would leave unreadable to nobody.
 chmod 755 "$work"/refuse "$work"/report "$work"/old-kernel/* "$work"/no-qemu/* "$work"/offline/*
-# The tools once more, without the qemu-i386 that build/ may hold: one copy
-# for the rows that find none, one for the row that fetches one.
+# Copies of the tools without build/'s qemu-i386: to find none, to fetch one.
 mkdir "$work/bare" "$work/fetching"
 cp -r "$root/tools" "$work/bare/tools"
 cp -r "$root/tools" "$work/fetching/tools"
@@ -60,11 +53,9 @@ namespace_missing() {
     fi
 }
 
-# namespaced TREE UID:GID COMMAND [REFUSE]: runs the shell COMMAND in TREE,
-# as UID:GID, in a user and mount namespace with a binfmt_misc of its own, so
-# that no handler registered around the test (tools/fresh-machine registers
-# one) changes what the row sees; with REFUSE, a handler that is no program
-# makes every i386 program fail as on a kernel that refuses 32-bit code.
+# namespaced TREE UID:GID COMMAND [REFUSE]: the shell COMMAND in TREE as
+# UID:GID, with a binfmt_misc of its own, which no handler around the test
+# (fresh-machine's) reaches; with REFUSE, every i386 program fails there.
 namespaced() {
     unshare --user --map-root-user --mount --fork bash -c '
         mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 99
@@ -74,12 +65,10 @@ namespaced() {
 # refusing COMMAND, plain COMMAND: in the tree's root, as root there.
 refusing() { namespaced "$root" 0:0 "$1" "$work/refuse"; }
 plain() { namespaced "$root" 0:0 "$1"; }
-# as_user COMMAND: like plain, but as a user who is not root, in a copy of
-# the tools, the tree's qemu-i386 and the report that the user owns. Where
-# the test runs as root, that user is nobody, and the copy lies on a tmpfs
-# at /tmp in a mount namespace of the row's own: nobody reaches it whatever
-# the folders around build/ allow, and it runs programs whatever /tmp's
-# mount allows.
+# as_user COMMAND: like plain, as a user who is not root (nobody, where the
+# test runs as root), in a copy of the tools, qemu-i386 and the report that
+# the user owns: for nobody, on a tmpfs of the row's own at /tmp, which
+# nobody can reach and which runs programs.
 as_user() {
     if [ "$user" != 65534:65534 ]; then
         HOME=$work/user namespaced "$work/user" "$user" "$1"
@@ -91,10 +80,6 @@ as_user() {
         HOME=/tmp/user exec setpriv --reuid=65534 --regid=65534 --clear-groups -- \
             bash -c "namespaced /tmp/user 65534:65534 \"\$1\"" sh "$1"' sh "$1"
 }
-# anywhere COMMAND: runs the shell COMMAND in the tree's root, as it is.
-anywhere() {
-    cd "$root" && bash -c "$1"
-}
 
 no_namespace=$(namespace_missing)
 no_qemu=
@@ -102,9 +87,8 @@ fetch_failed=
 user=$(id -u):$(id -g)
 [ "$user" != 0:0 ] || user=65534:65534
 if [ -z "$no_namespace" ]; then
-    # The emulating rows use the tree's qemu-i386, fetched once. Only apt's
-    # failure to reach the network may keep it away, and not on CI, which has
-    # the network: any other reason is a fault of the tools', and fails.
+    # The emulating rows use the tree's qemu-i386. Only apt's failure to
+    # reach the network, and not on CI, may keep it away; any other fails.
     if ! plain 'QUINDARELVOXEN_I386=emulate tools/lib/i386 mode test' >/dev/null 2>"$work/err"; then
         no_qemu=$(sed 's/^test: QUINDARELVOXEN_I386=emulate, but //' "$work/err")
         case ${CI:-}:$no_qemu in
@@ -119,16 +103,15 @@ fi
 # Each row says which mode it wants.
 unset QUINDARELVOXEN_I386
 
-export -f refusing namespaced plain as_user anywhere namespace_missing
+export -f refusing namespaced plain as_user namespace_missing
 export user
 
 skipped=0
 [ -z "$fetch_failed" ] || verdict "the tree's qemu-i386 is fetched" "$fetch_failed"
-# can HOST [emulating]: whether a row on HOST can be played here, where it
-# needs a namespace (every HOST but anywhere) or qemu-i386 (emulating); a row
-# that cannot is counted as skipped.
+# can HOST [emulating]: whether a row in a namespace (with qemu-i386) can be
+# played here; one that cannot counts as skipped.
 can() {
-    if { [ "$1" != anywhere ] && [ -n "$no_namespace" ]; } || { [ "${2:-}" = emulating ] && [ -n "$no_qemu" ]; }; then
+    if [ -n "$no_namespace" ] || { [ "${2:-}" = emulating ] && [ -n "$no_qemu" ]; }; then
         skipped=$((skipped + 1))
         return 1
     fi
@@ -152,8 +135,7 @@ can as_user emulating && check "emulated as the calling user" 0 "active; $user; 
 # A process left running would hold the pipe open until the timeout.
 can plain emulating && check "emulated: nothing outlives the command" 0 gone "" -- \
     'plain "QUINDARELVOXEN_I386=emulate tools/lib/i386 run test sh -c \"sleep 1000 &\" | timeout 10 cat && echo gone"'
-# Debian 13's own qemu-user, downloaded and unpacked as it comes, without the
-# network.
+# Debian 13's own qemu-user, downloaded and unpacked as it comes, offline.
 can plain && check "qemu-i386 fetched from the package that apt downloads" 0 \
     "32-bit code is emulated with qemu-i386 10.0.2: QUINDARELVOXEN_I386=emulate" "" -- \
     'plain "QUINDARELVOXEN_I386=emulate PATH=\"\$work/offline:\$PATH\" \"\$work/fetching/tools/lib/i386\" describe test" &&
@@ -175,11 +157,10 @@ can plain && check "emulate forced, no qemu-i386" 1 "" \
     "^wine-run: QUINDARELVOXEN_I386=emulate, but no qemu-i386 of qemu 10 or later is to be had: .+" -- \
     'plain "cd \"\$work/bare\" && QUINDARELVOXEN_I386=emulate PATH=\"\$work/no-qemu:\$PATH\" $wine_run"'
 check "an unknown mode" 1 "" "^wine-run: QUINDARELVOXEN_I386 is 'sometimes'; set it to auto, native or emulate\$" -- \
-    'anywhere "QUINDARELVOXEN_I386=sometimes $wine_run"'
+    'cd "$root" && QUINDARELVOXEN_I386=sometimes $wine_run'
 
-# Why the rows would be skipped, played in a namespace: on a kernel before
-# 6.7, as mount there answers, and where no user namespace can be made (the
-# namespace's own limit set to none, as a chroot refuses them).
+# Why rows would be skipped: binfmt_misc refused as before Linux 6.7, and no
+# user namespaces (the namespace's own limit set to none).
 mkdir "$work/old-mount"
 printf '#!/bin/sh\necho "mount: /proc/sys/fs/binfmt_misc: permission denied." >&2\nexit 32\n' >"$work/old-mount/mount"
 chmod 755 "$work/old-mount/mount"
