@@ -1,9 +1,7 @@
 #!/bin/bash
-# setup_test.sh
-#
-# What tools/setup asks of apt, one row per case, on this machine, where
-# everything the project needs is installed. apt-get, apt-cache, apt-config,
-# sudo, id and dpkg-query are stand-ins that note each call or play the case.
+# What tools/setup asks of apt, one row per case, on this machine, where all
+# that the project needs is installed; stand-ins of apt, sudo, id and
+# dpkg-query note each call or play the case.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -15,28 +13,25 @@ for tool in apt-get apt-cache; do
 done
 printf '#!/bin/sh\n[ "$1" = -u ] && echo "$SETUP_UID" && exit 0\nexec /usr/bin/id "$@"\n' >"$work/without-sudo/id"
 printf '#!/bin/sh\necho "lists='"'"'$SETUP_LISTS/'"'"'"\n' >"$work/without-sudo/apt-config"
+chmod 755 "$work"/without-sudo/*
 mkdir "$work/full" "$work/full/partial" "$work/empty" "$work/empty/partial"
 touch "$work/full/mirror.example_debian_dists_stable_InRelease" "$work/empty/lock"
-cp "$work"/without-sudo/* "$work/with-sudo/"
-printf '#!/bin/sh\necho "sudo $1 $2" >>"%s/calls"\nexec "$@"\n' "$work" >"$work/with-sudo/sudo"
-chmod 755 "$work"/with-sudo/* "$work"/without-sudo/*
 # Only the stand-ins, and what setup uses besides.
 for tool in sh dpkg dpkg-query grep sed ls clang env; do
     ln -s "$(command -v "$tool")" "$work/without-sudo/$tool"
-    ln -s "$(command -v "$tool")" "$work/with-sudo/$tool"
 done
+cp -P "$work"/without-sudo/* "$work/with-sudo/"
+printf '#!/bin/sh\necho "sudo $1 $2" >>"%s/calls"\nexec "$@"\n' "$work" >"$work/with-sudo/sudo"
+chmod 755 "$work/with-sudo/sudo"
 # dpkg in the midst of another apt's work: man-db's triggers still to run.
 cp -P "$work"/with-sudo/* "$work/triggers/"
 rm "$work/triggers/dpkg-query"
-printf '#!/bin/sh
-%s "$@" | sed "s/^install ok installed man-db$/install ok triggers-pending man-db/"
-' \
+printf '#!/bin/sh\n%s "$@" | sed "s/^install ok installed man-db$/install ok triggers-pending man-db/"\n' \
     "$(command -v dpkg-query)" >"$work/triggers/dpkg-query"
 chmod 755 "$work/triggers/dpkg-query"
 
 # as UID TOOLS LISTS [ARGUMENT...]: tools/setup ARGUMENT... as UID, with the
-# stand-ins in TOOLS and apt's package lists full or empty; then the calls
-# that it made of apt and sudo, one line each.
+# stand-ins in TOOLS and LISTS for apt's lists; then the calls it made.
 as() {
     : >"$work/calls"
     local status=0
