@@ -224,8 +224,7 @@ TEST_F(Program, EveryWayOfQuittingEndsWithStatusZero)
         EXPECT_EQ(runs[i].exit_status(), 0) << cases[i].name;
 }
 
-// How often it turns is the dialog test's (its timer's period, timed in the
-// process where the ticks arrive).
+// How often it turns is the dialog test's (its timer's period, timed in the process where the ticks arrive).
 TEST_F(Program, CaptionTurnsOneCharacterAtATime)
 {
     open();

@@ -1,22 +1,16 @@
-# Sourced by the shell tests, whose rows run a command and judge what it did.
-# It gives the test `root`, the tree's root, and `work`, a folder of its own
-# under build/ (where stand-ins run whatever mount TMPDIR is on), removed at
-# the end, with a throwaway HOME in it. Both are exported: a row names them
-# in single quotes ('"$work/file"'), whatever the path holds.
+# Sourced by the shell tests. It gives them `root`, the tree's root, and
+# `work`, a folder of their own under build/, removed at the end, with a
+# throwaway HOME in it; a row names them in single quotes ('"$work/file"').
 #
 #   check NAME STATUS STDOUT STDERR -- COMMAND...
-#       runs COMMAND in bash (five minutes at most, then status 124); it must
-#       end with STATUS, print STDOUT exactly (<FILE: the bytes of FILE), and
-#       on standard error one line that matches the extended regular
-#       expression STDERR, or nothing where STDERR is empty. Where ROWS is
-#       set, only the rows whose NAME it matches run.
-#   verdict NAME PROBLEMS
-#       counts a row as passed where PROBLEMS is empty, else as failed
-#   finish TEST
-#       says how many rows passed and failed, and fails if any did
-#   listing FOLDER
-#       the SHA-256 of every file below FOLDER, by name, to show that a
-#       folder was left whole
+#       runs COMMAND in bash (five minutes at most, then status 124), which
+#       must end with STATUS, print STDOUT (<FILE: the bytes of FILE), and
+#       on standard error nothing, or one line that matches the extended
+#       regular expression STDERR. Where ROWS is set, only the rows whose
+#       NAME it matches run.
+#   verdict NAME PROBLEMS   a row passed where PROBLEMS is empty
+#   finish TEST             the counts; fails if any row did
+#   listing FOLDER          each file's SHA-256, to show a folder left whole
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 mkdir -p "$root/build"
 work=$(mktemp -d "$root/build/test.XXXXXX")

@@ -2,10 +2,8 @@
 # cli_test.sh [RUNNER...] ATBASH
 #
 # The atbash command as a user meets it, one row per case; `LC_ALL=C tr` is
-# the oracle for the cipher. With a RUNNER (the Windows build under Wine),
-# the rows about POSIX pipes, devices, directories and faults are left out.
-# Natively, FAULTS names tests/faults.cpp built as a library, which some
-# rows put in with LD_PRELOAD.
+# the oracle. With a RUNNER (Wine), the POSIX rows are left out. Natively,
+# FAULTS names the library of tests/faults.cpp.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -40,8 +38,7 @@ mkdir folder
 printf "$(printf '\\%03o' {0..255})" >bytes
 : >empty
 
-# posix CHECK...: a row about POSIX pipes, devices, directories and faults,
-# played natively only.
+# posix CHECK...: a row about POSIX pipes, devices and faults: native only.
 posix() {
     [ "$emulated" = 1 ] || "$@"
 }
@@ -66,9 +63,8 @@ if [ "$emulated" = 0 ]; then
     head -c 64 big.out | cat hello.out - zebra.out >eio.out
 fi
 printf 'Hello, World!\nGrown.' | mirror >grown.out
-# with_faults COMMAND...: COMMAND with the fault library, and the sanitizers'
-# runtime told to let it come first. LD_PRELOAD cannot hold a path with a
-# space: it names the library, and the loader searches its folder.
+# with_faults COMMAND...: COMMAND with the fault library first (LD_PRELOAD,
+# which holds no space, names it; the loader searches its folder).
 with_faults() {
     LD_LIBRARY_PATH=$(dirname "$FAULTS") LD_PRELOAD=$(basename "$FAULTS") ASAN_OPTIONS=verify_asan_link_order=0 "$@"
 }
@@ -95,8 +91,7 @@ check "version"                   0 "<version.out" "" -- 'atbash --version'
 # Names that Windows' ANSI code page lacks, or would map onto an option.
 check "a file named beyond the code page" 0 "<hello.out" "" -- 'cp hello Ελλάδα.txt && atbash Ελλάδα.txt'
 check "a file named with a full-width hyphen" 0 "<hello.out" "" -- 'cp hello －h && atbash －h'
-# Missing files whose names the shell would take otherwise, or that hold
-# control characters: named as cat names them.
+# Missing files named with the shell's syntax or control characters, as cat names them.
 odd_names() { printf '%s\0' $'a\nb' $'\tx' $'x\n' 'a b' "it's" "it's \$x" 'a*' '~x' $'\e[31m' ''; }
 export -f odd_names
 posix check "missing files named as cat names them" 0 "" "" -- \
@@ -147,9 +142,8 @@ malformed=$'\xd7 \xc0\x80 \xed\xa0\x80 \xf4\x90\x80\x80 \x90 \xff \xce\xb1\xd7'
 printf '%s' "$malformed" >malformed
 printf '%s' "${malformed/$'\xce\xb1'/ω}" >malformed.out
 # alphabet [posix] NAME INPUT EXPECTED OPTION...: a row of the image, and
-# one of twice. The core is the same under Wine, where each start of the
-# program costs a second or more: there the rows that try the options,
-# UTF-16 arguments and binary input of atbash.exe run, the others natively.
+# one of twice. Under Wine, where a start costs a second, only the rows that
+# try atbash.exe's options, UTF-16 arguments and binary input.
 alphabet() {
     local where=""
     [ "$1" != posix ] || { where=posix; shift; }

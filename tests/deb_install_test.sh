@@ -1,10 +1,9 @@
 #!/bin/bash
 # deb_install_test.sh PACKAGE.deb
 #
-# Installs the atbash package with dpkg on this machine, uses the command as
-# its user would, removes the package again and checks that it left nothing
-# behind. It changes the machine it runs on: tools/fresh-machine runs it, as
-# root, in a fresh Debian root.
+# Installs the atbash package with dpkg, uses the command, removes it and
+# checks that nothing is left. It changes the machine: tools/fresh-machine
+# runs it, as root, in a fresh root.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"

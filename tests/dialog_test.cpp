@@ -264,8 +264,7 @@ int WINAPI call_winmain(HINSTANCE instance)
     return WinMain(instance, nullptr, arguments, SW_SHOWNORMAL);
 }
 
-// Every way of closing ends in WM_CLOSE (the black-box test closes the
-// program in each way).
+// Every way of closing ends in WM_CLOSE (the black-box test closes the program in each way).
 TEST(ModalDialog, WinMainStopsTheTimerAndReturnsZeroWhenClosedAndOneWhenThereIsNoDialog)
 {
     start_acting([](HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); });

@@ -1,13 +1,8 @@
-// Faults that the atbash command's test cannot bring about by itself, made
-// by this library under LD_PRELOAD, as FAULT says:
-//
-//   read-eio     the file named FAULT_FILE gives its first 64 bytes, then
-//                every read of it fails with EIO, as a failing disk would
-//   truncate     once its first read is done, that file is cut to 1,000
-//                bytes, as by a writer at the same time
-//   grow         once its first read is done, "Grown." is added to its end
-//   write-zero   every write to standard output writes nothing and reports
-//                no error
+// Faults that the atbash command's test cannot bring about by itself, put in under LD_PRELOAD as FAULT says:
+//   read-eio    the file FAULT_FILE gives 64 bytes, then each read fails (EIO)
+//   truncate    after its first read, that file is cut to 1,000 bytes
+//   grow        after its first read, "Grown." is added to its end
+//   write-zero  each write to standard output writes nothing, and no error
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>

@@ -10,8 +10,7 @@
 #include "alphabets.h"
 #include "atbash.h"
 
-// A byte's mirror image, by the alphabet's ranges rather than by the core's
-// arithmetic.
+// A byte's mirror image, by the alphabet's ranges rather than by the core's arithmetic.
 inline int mirror_of(unsigned char b)
 {
     if (b >= 'A' && b <= 'Z')
@@ -29,9 +28,8 @@ inline std::string mirrored(std::string text, void (*loop)(char *, int) = atbash
     return text;
 }
 
-// The image of `text` by the alphabets added, given in two calls cut at
-// `cut`, as two reads would give it; what the first leaves must be the
-// most that it may hold, else the process ends.
+// The image of `text` by the alphabets added, given in two calls cut at `cut`, as two reads would give it;
+// what the first leaves must be the most that it may hold, else the process ends.
 inline std::string alphabet_image(const std::string &text, size_t cut)
 {
     std::vector<char> out((4 * text.size()) + 1);
@@ -63,8 +61,7 @@ inline std::string windows_path(std::string path)
     return path;
 }
 
-// A window's text, also another process's: WM_GETTEXT, as GetWindowText
-// would not ask another process's control.
+// A window's text, also another process's: WM_GETTEXT, as GetWindowText would not ask another process's control.
 inline std::string text_of(HWND window)
 {
     static char buffer[16384];
@@ -110,8 +107,7 @@ inline BOOL CALLBACK match_dialog(HWND window, LPARAM data)
     return FALSE;
 }
 
-// A shown dialog of `process` whose caption is `title`, or any where `title`
-// is null; null where none is.
+// A shown dialog of `process` whose caption is `title`, or any where `title` is null; null where none is.
 inline HWND find_dialog(DWORD process, const char *title = nullptr)
 {
     DialogSearch search{process, title, nullptr};

@@ -38,11 +38,9 @@ check "the copyright is the licence's" 0 "yes" "" -- \
     "grep -q '^Copyright: 2026 Torvangrel$' $installed/share/doc/atbash/copyright &&
      grep -q '^License: Expat$' $installed/share/doc/atbash/copyright && echo yes"
 
-# A user's or a distribution's own build, without a preset and without the
-# package: where no manual page is made, help2man is not needed (here it is
-# missing from PATH, where alone CMake looks; the compiler and make are
-# named by their own paths, which hold no space); and a warning that a newer
-# compiler may bring (here a macro defined twice) stops nothing.
+# A user's own build, without a preset or the package, needs no help2man
+# (not on PATH here, where CMake looks), and a warning (a macro defined
+# twice) stops nothing.
 mkdir "$work/bin"
 for tool in /usr/bin/*; do [ "${tool##*/}" = help2man ] || ln -s "$tool" "$work/bin/"; done
 check "a user's build without the package needs no help2man" 0 "" "" -- \

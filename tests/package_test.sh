@@ -1,9 +1,8 @@
 #!/bin/sh
 # package_test.sh BUILD_DIR VERSION
 #
-# Makes the release archive with cpack and checks, as a user unpacking it
-# would, what it holds, that the programs match their SHA-256 sums and that
-# the README's links lead to files in it.
+# The release archive that cpack makes, as a user unpacks it: its files, the
+# programs' SHA-256 sums, and the README's links.
 set -eu
 build=$1
 version=$2

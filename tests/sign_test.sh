@@ -1,9 +1,8 @@
 #!/bin/bash
 # sign_test.sh BUILD_DIR SIGNED_DIR
 #
-# tools/sign with throwaway certificates that openssl makes here, one row per
-# case (docs/testing.md). The signed programs stay in SIGNED_DIR, for the
-# Wine tests that run them.
+# tools/sign with throwaway certificates, one row per case (docs/testing.md);
+# the signed programs stay in SIGNED_DIR for the Wine tests.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -26,8 +25,7 @@ certificate server serverAuth
 openssl pkcs12 -export -in signing.pem -inkey signing.key -passin file:password -passout file:password.out \
     -out signing.p12 2>/dev/null
 openssl genpkey -algorithm RSA -out other.key 2>/dev/null
-# One for code signing that expired in 2020: openssl ca is what sets both
-# dates in OpenSSL 3.0.
+# One for code signing that expired in 2020 (openssl ca sets both dates in OpenSSL 3.0).
 openssl req -new -newkey rsa:2048 -noenc -subj "/CN=Quindarelvoxen test" -keyout expired.key -out expired.csr 2>/dev/null
 printf '%s\n' '[ca]' default_ca=old '[old]' database=index new_certs_dir=. serial=serial default_md=sha256 \
     policy=any x509_extensions=signing '[any]' commonName=supplied '[signing]' extendedKeyUsage=codeSigning >ca.cnf
@@ -36,9 +34,8 @@ openssl ca -batch -selfsign -config ca.cnf -keyfile expired.key -in expired.csr 
     -enddate 20200102000000Z -out expired.pem 2>/dev/null
 echo 'not the password' >wrong
 
-# Stand-ins for openssl and osslsigncode that note each command line, and
-# each file beside the signed folder that holds the password, then run the
-# real tool.
+# openssl and osslsigncode that note each command line, and each file beside
+# the signed folder that holds the password, then run the real tool.
 mkdir spy
 for tool in openssl osslsigncode; do
     printf '#!/bin/sh\necho "$*" >>%q/calls\ngrep -r -l -F "a throwaway password" %q | sed "s/^/found: /" >>%q/calls\nexec %q "$@"\n' \

@@ -1,13 +1,8 @@
 // smash TEXT: copies TEXT into a 16-byte buffer on the stack, as a careless
-// program would, and tells by its exit status how that ended, so that the
-// smash test can see the stack protector at work in a program built as the
-// shipped ones are:
-//
-//   0    TEXT fitted, and the program went on
-//   42   the stack protector ended it: a trap in this program's own code
-//   43   it went wild: a fault outside its code, at a return address that
-//        the smash overwrote
-//   44   the smash went unseen and the program went on
+// program would; its exit status tells the smash test how that ended:
+//   0   TEXT fitted          42  the stack protector ended it (a trap here)
+//   43  it went wild (a fault outside its code, at the overwritten return)
+//   44  the smash went unseen and the program went on
 #include <windows.h>
 
 #include <cstring>

@@ -1,9 +1,9 @@
 #!/bin/bash
 # smash_test.sh PROGRAM.exe ATBASH.exe RUNNER... SMASH.exe UNGUARDED.exe
 #
-# How the two programs are built and protected, as objdump reads them, and
-# the stack protector at work (SMASH.exe, built as the programs are, and
-# UNGUARDED.exe, built without it), one row per case (docs/testing.md).
+# How the programs are built and protected, as objdump reads them, and the
+# stack protector at work in SMASH.exe and not in UNGUARDED.exe, one row per
+# case (docs/testing.md).
 set -u
 export dialog_exe=$1 atbash_exe=$2 program
 shift 2
@@ -31,9 +31,8 @@ headers() {
 }
 export -f headers
 
-# Every function that each program may import, by DLL, with Debian 12's
-# and 13's toolchains: each was looked up as there in Windows 2000, and any
-# other fails its row until someone has done the same and added it here.
+# Every function that each program may import with Debian 12's and 13's
+# toolchains, each found in Windows 2000; any other fails until added here.
 common="ADVAPI32.DLL CryptAcquireContextA CryptGenRandom CryptReleaseContext
 KERNEL32.DLL DeleteCriticalSection EnterCriticalSection FreeLibrary"
 imports_quindarelvoxen="$common GetLastError GetModuleHandleA GetProcAddress GetStartupInfoA InitializeCriticalSection LeaveCriticalSection LoadLibraryA SetUnhandledExceptionFilter Sleep TlsGetValue VirtualProtect VirtualQuery lstrlenA

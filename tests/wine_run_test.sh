@@ -1,9 +1,6 @@
 #!/bin/bash
-# wine_run_test.sh
-#
-# What tools/lib/wine-run does with Wine prefixes, the display and the user's
-# home, one row per case (docs/testing.md), on private displays of its own
-# and with the throwaway HOME of checks.sh.
+# What tools/lib/wine-run does with Wine prefixes, the display and HOME, one
+# row per case (docs/testing.md), on private displays of its own.
 set -u
 unset DISPLAY XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
 # shellcheck source=checks.sh
@@ -40,9 +37,8 @@ check "a program's exit status comes back" 7 "" "" -- \
     'mkdir -p "$work/tmp" && TMPDIR=$work/tmp "$wine_run" "$work/ours" cmd /c exit 7'
 check "a private display has no window manager, and Wine is told so" 0 '"Managed"="N"' "" -- \
     '"$wine_run" "$work/ours" cmd /c exit 0 && WINEPREFIX=$work/ours env -u TMPDIR wineserver -w && grep -x "\"Managed\"=.*" "$work/ours/user.reg"'
-# A program left open in the prefix, from a desktop with a window manager
-# (a display that is none here; cmd needs none), while another comes from a
-# private display: the setting changes, and nothing waits for the first.
+# A program left open from a desktop (a display that is none: cmd needs
+# none) while another comes from a private display.
 check "a program left open holds up no other" 0 "" "" -- \
     'DISPLAY=:98 "$wine_run" "$work/ours" cmd /c "ping -n 120 127.0.0.1 >nul" & sleep 5
      DISPLAY=:98 QUINDARELVOXEN_DISPLAY=private timeout 60 "$wine_run" "$work/ours" cmd /c exit 0; status=$?

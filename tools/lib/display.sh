@@ -1,9 +1,7 @@
-# Sourced by the tools: start_private_display [PREFIX] starts a private Xvfb
-# and points DISPLAY at it. The calling shell's exit, also on INT and TERM,
-# then stops it, and the Wine server of PREFIX, a prefix of the tools' own,
-# where one is named (stop_private_display): this replaces the caller's EXIT
-# trap. No other Wine server is touched. An Xvfb that does not start, or gives no display within
-# 10 seconds, ends the caller with one line that says why.
+# Sourced by the tools: start_private_display [PREFIX] starts a private Xvfb,
+# points DISPLAY at it and sets an EXIT trap that stops it, with the Wine
+# server of PREFIX, the tools' own prefix, where one is named. An Xvfb that
+# does not start within 10 seconds ends the caller with one line that says why.
 start_private_display() {
     command -v Xvfb >/dev/null || { echo "$(basename "$0"): Xvfb is not installed (run tools/setup)" >&2; exit 127; }
     display_prefix=${1:-}
@@ -30,8 +28,7 @@ start_private_display() {
     export QUINDARELVOXEN_DISPLAY=private
 }
 
-# Ends the prefix's Wine server first: one left running would outlive the
-# display. Wine finds it as tools/lib/wine-run runs Wine, without TMPDIR.
+# The prefix's Wine server first, found as wine-run finds it, without TMPDIR.
 stop_private_display() {
     [ -z "${display_prefix:-}" ] || WINEPREFIX=$display_prefix env -u TMPDIR wineserver -k 2>/dev/null || true
     if [ -n "${display_pid:-}" ]; then

@@ -1,16 +1,12 @@
 # Sourced by the tools that start long-running work.
 #
-# supervise TOOL [ARGUMENT...], called from the repository's root once nothing
-# more can ask for a password, runs TOOL again from its start as a session of
-# its own, waits for it and exits with its status; inside that session it
-# returns at once. Everything that the tool starts inherits a mark in its
-# environment, QUINDARELVOXEN_SUPERVISED_BY_<supervisor's PID>, whatever group
-# or session it then makes for itself (`timeout` makes a group, a nested tool
-# a session). Ctrl-C or SIGTERM to the tool reaches all that carries the mark,
-# namespaces included, and the tool ends once the session's own EXIT traps
-# have removed what they made. A shell waiting for a command in the
-# foreground would run its traps only after that command: the waiting here is
-# done with `wait`, which a signal interrupts.
+# supervise TOOL [ARGUMENT...], called from the repository's root, runs TOOL
+# again as a session of its own and exits with its status; inside that
+# session it returns at once. All that the tool starts inherits a mark in its
+# environment, whatever group or session it makes, and Ctrl-C or SIGTERM
+# reaches all that carries it, namespaces included; the tool ends once its
+# EXIT traps have run. The waiting is done with `wait`, which a signal
+# interrupts, as it would not interrupt a command in the foreground.
 supervise() {
     [ -z "$(eval echo "\${QUINDARELVOXEN_SUPERVISED_BY_$PPID:-}")" ] || return 0
     env "QUINDARELVOXEN_SUPERVISED_BY_$$=1" setsid "$@" &
@@ -22,9 +18,7 @@ supervise() {
     exit "$status"
 }
 
-# Ends the session: SIGTERM to all that carries the mark; then, within 30
-# seconds, the tool's traps have run and all has ended; SIGKILL to what has
-# not.
+# SIGTERM to all that carries the mark; SIGKILL to what is left after 30 s.
 end_session() {
     trap '' INT TERM
     signal_marked TERM
