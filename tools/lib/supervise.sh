@@ -1,8 +1,8 @@
 # Sourced by the tools that start long-running work.
 #
-# supervise TOOL [ARGUMENT...], called from the repository's root, runs TOOL
-# again as a session of its own and exits with its status; inside that
-# session it returns at once. All that the tool starts inherits a mark in its
+# supervise TOOL [ARGUMENT...], called from the repository's root once nothing
+# more can ask for a password, runs TOOL again as a session of its own and
+# exits with its status; inside that session it returns at once. All that the tool starts inherits a mark in its
 # environment, whatever group or session it makes, and Ctrl-C or SIGTERM
 # reaches all that carries it, namespaces included; the tool ends once its
 # EXIT traps have run. The waiting is done with `wait`, which a signal
