@@ -12,6 +12,9 @@
 #   finish TEST             the counts; fails if any row did
 #   listing FOLDER          each file's SHA-256, to show a folder left whole
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Messages as the rows spell them, whatever the user's language.
+export LC_ALL=C
+unset LANGUAGE
 mkdir -p "$root/build"
 work=$(mktemp -d "$root/build/test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
