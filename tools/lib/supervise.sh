@@ -2,9 +2,10 @@
 #
 # supervise TOOL [ARGUMENT...], called from the repository's root once nothing
 # more can ask for a password, runs TOOL again as a session of its own and
-# exits with its status; inside that session it returns at once. All that the tool starts inherits a mark in its
-# environment, whatever group or session it makes, and Ctrl-C or SIGTERM
-# reaches all that carries it, namespaces included; the tool ends once its
+# exits with its status; inside that session it returns at once. All that the
+# tool starts inherits a mark in its environment, whatever group or session
+# it makes, and Ctrl-C or SIGTERM reaches all of the user's processes that
+# carry it, namespaces included; the tool ends once its
 # EXIT traps have run. The waiting is done with `wait`, which a signal
 # interrupts, as it would not interrupt a command in the foreground.
 supervise() {
@@ -32,9 +33,11 @@ end_session() {
     exit "$1"
 }
 
-# The processes that carry this supervisor's mark (a zombie shows none).
+# The processes of this user's that carry this supervisor's mark (a zombie
+# shows none): no other user's, whatever their environment says.
 marked() {
-    grep -l -s -z -x "QUINDARELVOXEN_SUPERVISED_BY_$$=1" /proc/[0-9]*/environ | cut -d / -f 3
+    find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' -uid "$(id -u)" -printf '%p/environ\0' |
+        xargs -0 -r grep -l -s -z -x "QUINDARELVOXEN_SUPERVISED_BY_$$=1" | cut -d / -f 3
 }
 
 signal_marked() {
