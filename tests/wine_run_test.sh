@@ -37,12 +37,19 @@ check "a program's exit status comes back" 7 "" "" -- \
     'mkdir -p "$work/tmp" && TMPDIR=$work/tmp "$wine_run" "$work/ours" cmd /c exit 7'
 check "a private display has no window manager, and Wine is told so" 0 '"Managed"="N"' "" -- \
     '"$wine_run" "$work/ours" cmd /c exit 0 && WINEPREFIX=$work/ours env -u TMPDIR wineserver -w && grep -x "\"Managed\"=.*" "$work/ours/user.reg"'
-# A program left open from a desktop (a display that is none: cmd needs
-# none) while another comes from a private display.
+# A program left open from a desktop while another comes from a private
+# display, both on one display of the row's own.
 check "a program left open holds up no other" 0 "" "" -- \
-    'DISPLAY=:98 "$wine_run" "$work/ours" cmd /c "ping -n 120 127.0.0.1 >nul" & sleep 5
-     DISPLAY=:98 QUINDARELVOXEN_DISPLAY=private timeout 60 "$wine_run" "$work/ours" cmd /c exit 0; status=$?
-     WINEPREFIX=$work/ours env -u TMPDIR wineserver -k; wait; exit $status'
+    '. "$root/tools/lib/display.sh" && start_private_display && export QUINDARELVOXEN_DISPLAY=
+     "$wine_run" "$work/ours" cmd /c "ping -n 120 127.0.0.1 >nul" & open=$! && sleep 5
+     QUINDARELVOXEN_DISPLAY=private timeout 60 "$wine_run" "$work/ours" cmd /c exit 0; status=$?
+     WINEPREFIX=$work/ours env -u TMPDIR wineserver -k; wait $open; exit $status'
+# Only the display's own clients: not one without its cookie, nor another
+# user's (nobody, where the test runs as root).
+check "a private display refuses a client without its cookie, and another user" 0 "own client" "" -- \
+    '. "$root/tools/lib/display.sh" && start_private_display && xdpyinfo >/dev/null && echo "own client" &&
+     ! XAUTHORITY=/dev/null xdpyinfo >/dev/null 2>&1 &&
+     { [ "$(id -u)" != 0 ] || ! setpriv --reuid=65534 --regid=65534 --clear-groups xdpyinfo >/dev/null 2>&1; }'
 check "nothing is written into HOME" 0 "" "" -- 'find "$HOME" -mindepth 1'
 check "an Xvfb that does not start is named" 1 "" "^wine-run: Xvfb did not start: Cannot establish any listening sockets\$" -- \
     'PATH=$work/broken-x:$PATH "$wine_run" "$work/ours" cmd /c exit 0'

@@ -1,7 +1,9 @@
 # Sourced by the tools: start_private_display [PREFIX] starts a private Xvfb,
 # points DISPLAY at it and sets an EXIT trap that stops it, with the Wine
-# server of PREFIX, the tools' own prefix, where one is named. An Xvfb that
-# does not start within 10 seconds ends the caller with one line that says why.
+# server of PREFIX, the tools' own prefix, where one is named. Only a client
+# with its cookie, which lies in a folder of the caller's alone, may connect;
+# its number is the one Xvfb picks. An Xvfb that does not start within 10
+# seconds ends the caller with one line that says why.
 start_private_display() {
     command -v Xvfb >/dev/null || { echo "$(basename "$0"): Xvfb is not installed (run tools/setup)" >&2; exit 127; }
     display_prefix=${1:-}
@@ -9,8 +11,13 @@ start_private_display() {
     trap 'exit 130' INT
     trap 'exit 143' TERM
     display_dir=$(mktemp -d)
+    # Xvfb takes the cookie whatever display the entry names.
+    cookie=$(mcookie)
+    : >"$display_dir/auth"
+    xauth -q -f "$display_dir/auth" add :0 . "$cookie"
     mkfifo "$display_dir/number"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_dir/number" 2>"$display_dir/log" &
+    Xvfb -displayfd 3 -auth "$display_dir/auth" -screen 0 1024x768x24 -nolisten tcp \
+        3>"$display_dir/number" 2>"$display_dir/log" &
     display_pid=$!
     display_number=$(timeout 10 head -n 1 "$display_dir/number" || true)
     if [ -z "$display_number" ]; then
@@ -21,9 +28,8 @@ start_private_display() {
         echo "$(basename "$0"): Xvfb did not start: ${why:-it ended without a word}" >&2
         exit 1
     fi
-    rm -rf "$display_dir"
-    display_dir=
-    export DISPLAY=":$display_number"
+    xauth -q -f "$display_dir/auth" add ":$display_number" . "$cookie"
+    export DISPLAY=":$display_number" XAUTHORITY="$display_dir/auth"
     # No window manager runs there: tools/lib/wine-run tells Wine so.
     export QUINDARELVOXEN_DISPLAY=private
 }
