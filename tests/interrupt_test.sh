@@ -1,17 +1,25 @@
 #!/bin/bash
-# interrupt_test.sh [fresh-machine ROOT]
+# interrupt_test.sh [fresh-machine]
 #
 # Ctrl-C and SIGTERM to the tools that start long-running work, one row per
 # case (docs/testing.md): once a process of the name given runs, the tool
 # gets SIGINT (to its process group) or SIGTERM, must end within 60 seconds
 # with 130 or 143, and leave no process, namespace, mount or temporary file.
-# With `fresh-machine ROOT` (root, network, minutes), tools/fresh-machine's
-# rows, the second in ROOT, which it installed before.
+# With `fresh-machine` (root, network, minutes), the rows of
+# tools/fresh-machine and .ci/run.
 set -u
 unset DISPLAY
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
+# Run within a row of its own (.ci/run's), it plays no such row again.
+nested=${QUINDARELVOXEN_INTERRUPT_TEST:-}
 mark=$(basename "$work")
+tool=
+users_server=
+# Interrupted itself, it ends the tool that it tries and its own Wine server first.
+trap '[ -z "$tool" ] || { kill -TERM "$tool"; wait "$tool"; }
+[ -z "$users_server" ] || { env -u WINEPREFIX -u TMPDIR wineserver -k; wait "$users_server"; }
+rm -rf "$work"' EXIT
 # Each tool in a process group of its own, with SIGINT not ignored.
 set -m
 
@@ -26,11 +34,12 @@ stand_in wine '. tools/lib/display.sh
 start_private_display "$TMPDIR/prefix"
 tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
 
-# "PID START PID-NAMESPACE" of each running process that carries the mark,
+# "PID START" of each running process of this user's that carries the mark,
 # or descends from one that does.
 started() {
     local marked
-    marked=$(grep -l -s -z -x "QUINDARELVOXEN_INTERRUPT_TEST=$mark" /proc/[0-9]*/environ | cut -d / -f 3)
+    marked=$(find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' -uid "$(id -u)" -printf '%p/environ\0' |
+        xargs -0 -r grep -l -s -z -x "QUINDARELVOXEN_INTERRUPT_TEST=$mark" | cut -d / -f 3)
     # "PID STATE PARENT ... START" of each process, for awk to follow.
     sed 's/^\([0-9]*\) .*) /\1 /' /proc/[0-9]*/stat 2>/dev/null | awk -v marked="$marked" '
         BEGIN { n = split(marked, list, "\n"); for (i = 1; i <= n; i++) ours[list[i]] = 1 }
@@ -38,7 +47,7 @@ started() {
         END {
             do { grown = 0; for (p in parent) if (!(p in ours) && (parent[p] in ours)) grown = ours[p] = 1 } while (grown)
             for (p in ours) if (p in start) print p, start[p]
-        }' | while read -r pid start; do echo "$pid $start $(readlink "/proc/$pid/ns/pid" 2>/dev/null)"; done
+        }'
 }
 
 # Whether a process named as the regular expression $1 says is among them.
@@ -51,30 +60,22 @@ start_of() {
     sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | awk '$1 != "Z" {print $20}'
 }
 
-# What the tool left: its processes, any in their PID namespaces, mounts in
-# its folders, its temporary files and fresh roots.
+# What the tool left: its processes (a namespace ends with its first, which
+# is one of them), mounts in its folders, its temporary files and fresh roots.
 left_behind() {
-    local seen=$1 tmp=$2 host now
+    local seen=$1 tmp=$2
     {
         started | cut -d ' ' -f 1
-        while read -r pid start _; do
+        while read -r pid start; do
             [ "$(start_of "$pid")" != "$start" ] || echo "$pid"
         done <"$seen"
     } | sort -u | while read -r pid; do echo "process $pid ($(cat "/proc/$pid/comm" 2>/dev/null))"; done
-    # Each process that still runs, by namespace; a zombie has ended.
-    host=$(readlink /proc/self/ns/pid)
-    now=$(for process in /proc/[0-9]*; do
-        [ -z "$(start_of "${process#/proc/}")" ] ||
-            echo "$(readlink "$process/ns/pid") ${process#/proc/} $(cat "$process/comm")"
-    done 2>/dev/null)
-    cut -d ' ' -f 3 "$seen" | sort -u | grep -v -x -F -e "$host" -e "" | while read -r namespace; do
-        grep -F "$namespace " <<<"$now" | while read -r _ pid comm; do
-            echo "process $pid ($comm) in the namespace $namespace"
-        done
-    done
-    grep -F -e "$work" -e /var/tmp/quindarelvoxen- -e "${fresh_root:-$work}/" /proc/self/mounts | cut -d ' ' -f 2 | sed 's/^/mount /'
+    # A mount point's spaces are written as \040.
+    awk '{ gsub(/\\040/, " ", $2); print "mount " $2 }' /proc/self/mounts | grep -F -e "$work" -e /var/tmp/quindarelvoxen-
     find "$tmp" -mindepth 1 -maxdepth 1 | sed 's/^/file /'
     find /var/tmp -maxdepth 1 -name 'quindarelvoxen-*' -newer "$work" | sed 's/^/file /'
+    # The folders of tests that a tool ran (.ci/run's); only then does no other test run beside.
+    [ -z "$fresh" ] || find "$root/build" -maxdepth 1 -name 'test.*' -newer "$work" | sed 's/^/file /'
 }
 
 # interrupt NAME SIGNAL PROCESS MINUTES -- TOOL [ARGUMENT...]: TOOL gets
@@ -85,7 +86,7 @@ interrupt() {
     local tmp=$work/tmp.$((passed + failed)) problems="" tries=0
     mkdir "$tmp"
     TMPDIR=$tmp QUINDARELVOXEN_INTERRUPT_TEST=$mark env --default-signal=INT "$@" >"$work/out" 2>&1 </dev/null &
-    local tool=$!
+    tool=$!
     until running "$process"; do
         tries=$((tries + 1))
         if [ "$tries" -ge $((minutes * 600)) ] || ! kill -0 "$tool" 2>/dev/null; then
@@ -104,6 +105,7 @@ interrupt() {
     fi
     local status=0 expected=130
     wait "$tool" || status=$?
+    tool=
     [ "$signal" = INT ] || expected=143
     [ "$status" = "$expected" ] || problems+=" status $status, not $expected;"
     # What ends a moment after the tool may still be going.
@@ -120,17 +122,13 @@ interrupt() {
     fi
 }
 
+fresh=
 if [ "${1:-}" = fresh-machine ]; then
-    export fresh_root=${2:?usage: interrupt_test.sh fresh-machine ROOT}
-    interrupt "fresh-machine, Ctrl-C while debootstrap installs packages" INT debootstrap 10 -- "$root/tools/fresh-machine"
-    # Files of the user's beside the root, named as the tool once named its own.
-    for file in log gitconfig go; do echo "the user's $file" >"$fresh_root.$file"; done
-    interrupt "fresh-machine, SIGTERM while the tests build in the root" TERM cc1plus 10 -- \
-        "$root/tools/fresh-machine" --root "$fresh_root"
-    check "fresh-machine leaves whole the files beside its root" 0 "the user's log
-the user's gitconfig
-the user's go" "" -- 'cat "$fresh_root.log" "$fresh_root.gitconfig" "$fresh_root.go"'
-    rm -f "$fresh_root.log" "$fresh_root.gitconfig" "$fresh_root.go"
+    fresh=yes
+    interrupt "fresh-machine, Ctrl-C while mmdebstrap installs packages" INT mmdebstrap 10 -- "$root/tools/fresh-machine"
+    interrupt "fresh-machine, SIGTERM while the tests run in the root" TERM test 10 -- "$root/tools/fresh-machine"
+    # The stage runs this test again, whose first row starts mmdebstrap.
+    [ -n "$nested" ] || interrupt ".ci/run, SIGTERM in its interrupt stage" TERM mmdebstrap 10 -- "$root/.ci/run" interrupt
 else
     # A Wine server of the user's own, which the tools must leave running.
     mkdir "$HOME/.wine"
@@ -141,8 +139,6 @@ else
     interrupt "reproducible, SIGTERM while it builds" TERM cc1plus 2 -- "$root/tools/reproducible"
     interrupt "a tool on a private display, Ctrl-C once Wine runs" INT "wineserver(64)?" 2 -- "$work/wine"
     check "the user's own Wine server is left running" 0 "" "" -- "kill -0 $users_server"
-    env -u WINEPREFIX -u TMPDIR wineserver -k
-    wait "$users_server"
 fi
 
 finish interrupt
