@@ -55,9 +55,13 @@ namespace_missing() {
 
 # namespaced TREE UID:GID COMMAND [REFUSE]: the shell COMMAND in TREE as
 # UID:GID, with a binfmt_misc of its own, which no handler around the test
-# (fresh-machine's) reaches; with REFUSE, every i386 program fails there.
+# reaches; with REFUSE, every i386 program fails there. Root first makes a
+# PID namespace with a /proc of its own, which a user namespace may mount
+# anew: a /proc that a sandbox (bwrap's) covers in part it may not.
 namespaced() {
-    unshare --user --map-root-user --mount --fork bash -c '
+    local fresh_proc=()
+    [ "$(id -u)" != 0 ] || fresh_proc=(unshare --mount --pid --fork --kill-child --mount-proc)
+    "${fresh_proc[@]}" unshare --user --map-root-user --mount --fork bash -c '
         mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 99
         [ -z "$4" ] || "$1/tools/lib/i386" register /proc/sys/fs/binfmt_misc "$4" refuse-i386 || exit 99
         cd "$1" && exec unshare --map-user="${2%:*}" --map-group="${2#*:}" -- bash -c "$3"' sh "$1" "$2" "$3" "${4:-}"
@@ -75,7 +79,7 @@ as_user() {
         return
     fi
     # The copy is made from the folder's handle: the tmpfs may hide the tree.
-    unshare --mount bash -c '
+    unshare --mount --pid --fork --kill-child --mount-proc bash -c '
         cd "$work/user" && mount -t tmpfs -o mode=755 tmpfs /tmp && cp -r . /tmp/user && chown -R 65534:65534 /tmp/user &&
         HOME=/tmp/user exec setpriv --reuid=65534 --regid=65534 --clear-groups -- \
             bash -c "namespaced /tmp/user 65534:65534 \"\$1\"" sh "$1"' sh "$1"
