@@ -23,6 +23,8 @@ atbash() {
 }
 export -f atbash
 emulated=$(($# > 1))
+# Wine reads the arguments' bytes in the locale's character set: UTF-8, as a user's.
+[ "$emulated" = 0 ] || export LC_ALL=C.UTF-8
 [ "$emulated" = 1 ] || [ -n "${FAULTS:-}" ] || { echo "cli_test: set FAULTS to the faults library" >&2; exit 2; }
 cd "$work" || exit 1
 
