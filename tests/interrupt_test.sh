@@ -11,6 +11,8 @@ set -u
 unset DISPLAY
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
+# shellcheck source=../tools/lib/supervise.sh
+. "$root/tools/lib/supervise.sh"
 # Run within a row of its own (.ci/run's), it plays no such row again.
 nested=${QUINDARELVOXEN_INTERRUPT_TEST:-}
 mark=$(basename "$work")
@@ -38,8 +40,7 @@ tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
 # or descends from one that does.
 started() {
     local marked
-    marked=$(find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' -uid "$(id -u)" -printf '%p/environ\0' |
-        xargs -0 -r grep -l -s -z -x "QUINDARELVOXEN_INTERRUPT_TEST=$mark" | cut -d / -f 3)
+    marked=$(carrying "QUINDARELVOXEN_INTERRUPT_TEST=$mark")
     # "PID STATE PARENT ... START" of each process, for awk to follow.
     sed 's/^\([0-9]*\) .*) /\1 /' /proc/[0-9]*/stat 2>/dev/null | awk -v marked="$marked" '
         BEGIN { n = split(marked, list, "\n"); for (i = 1; i <= n; i++) ours[list[i]] = 1 }

@@ -22,27 +22,25 @@ supervise() {
 # SIGTERM to all that carries the mark; SIGKILL to what is left after 30 s.
 end_session() {
     trap '' INT TERM
-    signal_marked TERM
+    own_mark=QUINDARELVOXEN_SUPERVISED_BY_$$=1
+    # shellcheck disable=SC2046
+    kill -TERM $(carrying "$own_mark") 2>/dev/null || true
     tries=0
-    while [ -n "$(marked)" ] && [ "$tries" -lt 300 ]; do
+    while [ -n "$(carrying "$own_mark")" ] && [ "$tries" -lt 300 ]; do
         tries=$((tries + 1))
         sleep 0.1
     done
-    signal_marked KILL
+    # shellcheck disable=SC2046
+    kill -KILL $(carrying "$own_mark") 2>/dev/null || true
     wait "$session" 2>/dev/null || true
     exit "$1"
 }
 
-# The processes of this user's that carry this supervisor's mark (a zombie
-# shows none): no other user's, whatever their environment says.
-marked() {
-    find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' -uid "$(id -u)" -printf '%p/environ\0' |
-        xargs -0 -r grep -l -s -z -x "QUINDARELVOXEN_SUPERVISED_BY_$$=1" | cut -d / -f 3
-}
-
-signal_marked() {
-    # shellcheck disable=SC2046
-    kill "-$1" $(marked) 2>/dev/null || true
+# The processes of this user's whose environment holds the line $1 (a
+# zombie's holds none): no other user's, whatever their environment says.
+carrying() {
+    find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' -uid "$(id -u)" -printf '%p/environ\0' 2>/dev/null |
+        xargs -0 -r grep -l -s -z -x "$1" | cut -d / -f 3
 }
 
 # Makes INT and TERM end the calling shell through its EXIT trap, which dash
