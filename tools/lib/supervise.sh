@@ -9,7 +9,7 @@
 # EXIT traps have run. The waiting is done with `wait`, which a signal
 # interrupts, as it would not interrupt a command in the foreground.
 supervise() {
-    [ -z "$(eval echo "\${QUINDARELVOXEN_SUPERVISED_BY_$PPID:-}")" ] || return 0
+    ! supervised || return 0
     env "QUINDARELVOXEN_SUPERVISED_BY_$$=1" setsid "$@" &
     session=$!
     trap 'end_session 130' INT
@@ -17,6 +17,11 @@ supervise() {
     status=0
     wait "$session" || status=$?
     exit "$status"
+}
+
+# Whether this shell is the session that its parent supervises.
+supervised() {
+    [ -n "$(eval echo "\${QUINDARELVOXEN_SUPERVISED_BY_$PPID:-}")" ]
 }
 
 # SIGTERM to all that carries the mark; SIGKILL to what is left after 30 s.
