@@ -58,31 +58,17 @@ TEST_F(Dialog, EveryNotificationFromTheInputBoxConverts)
 TEST_F(Dialog, ConvertsTheFirst1023CharactersOnly)
 {
     // Lines of 16 characters: position 1022 holds a CR, 1023 its LF.
-    std::string line = "abcdefghijklmn\r\n";
     std::string text;
-    while (text.size() < 1023)
-        text += line;
+    while (text.size() < 5000)
+        text += "abcdefghijklmn\r\n";
     ASSERT_EQ(text.substr(1021, 3), "n\r\n");
-
     const struct {
-        size_t length;
-        size_t converted;
-    } cases[] = {
-        {0, 0},
-        {1, 1},
-        {1022, 1022},
-        {1023, 1023},
-        {1024, 1023},
-        {5000, 1023},
-    };
+        size_t length, converted;
+    } cases[] = {{0, 0}, {1, 1}, {1022, 1022}, {1023, 1023}, {1024, 1023}, {5000, 1023}};
     for (const auto &c : cases) {
-        std::string input;
-        while (input.size() < c.length)
-            input += line;
-        input.resize(c.length);
-        set_input(input);
+        set_input(text.substr(0, c.length));
         notify(IDC_INPUT, EN_CHANGE);
-        EXPECT_EQ(text_of(output), mirrored(input.substr(0, c.converted))) << "length " << c.length;
+        EXPECT_EQ(text_of(output), mirrored(text.substr(0, c.converted))) << "length " << c.length;
     }
 }
 
@@ -224,16 +210,14 @@ TEST_F(Caption, EveryTickSetsTheCaptionWhateverItsTimer)
     EXPECT_EQ(captions_set, 1);
 }
 
-// Runs a modal dialog, or WinMain, and once its message loop runs, acts on
-// the dialog through `act`. Records what the timer looked like afterwards.
-void (*act)(HWND dialog);
-BOOL timer_killed_again;
+// Once WinMain's message loop shows the dialog, closes it as every way of
+// closing does (WM_CLOSE; the black-box test closes it in each way), and notes
+// whether its timer still ran afterwards.
 bool dialog_seen;
-
-UINT_PTR acting_timer;
+BOOL timer_still_ran;
 int looks;
 
-void CALLBACK on_loop_running(HWND /*window*/, UINT /*message*/, UINT_PTR id, DWORD /*time*/)
+void CALLBACK close_once_shown(HWND /*window*/, UINT /*message*/, UINT_PTR id, DWORD /*time*/)
 {
     // The loop shows the dialog a moment after it starts.
     HWND dialog = find_dialog(GetCurrentProcessId());
@@ -243,40 +227,33 @@ void CALLBACK on_loop_running(HWND /*window*/, UINT /*message*/, UINT_PTR id, DW
     dialog_seen = dialog != nullptr;
     if (!dialog)
         return;
-    act(dialog);
-    timer_killed_again = KillTimer(dialog, idtimer);
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    timer_still_ran = KillTimer(dialog, idtimer);
 }
 
-void start_acting(void (*action)(HWND))
-{
-    act = action;
-    dialog_seen = false;
-    timer_killed_again = TRUE;
-    looks = 0;
-    acting_timer = SetTimer(nullptr, 0, 10, on_loop_running);
-}
-
-int WINAPI call_winmain(HINSTANCE instance)
-{
-    // WinMain takes its command line as writable.
-    // cppcheck-suppress constVariable
-    char arguments[] = "--ignored /x y";
-    return WinMain(instance, nullptr, arguments, SW_SHOWNORMAL);
-}
-
-// Every way of closing ends in WM_CLOSE (the black-box test closes the program in each way).
 TEST(ModalDialog, WinMainStopsTheTimerAndReturnsZeroWhenClosedAndOneWhenThereIsNoDialog)
 {
-    start_acting([](HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); });
-    EXPECT_EQ(call_winmain(GetModuleHandleA(nullptr)), 0);
-    EXPECT_TRUE(dialog_seen);
-    EXPECT_FALSE(timer_killed_again) << "the timer still ran after closing";
-
-    // A module without the dialog template: nothing can be shown.
-    start_acting([](HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); });
-    EXPECT_EQ(call_winmain(GetModuleHandleA("kernel32.dll")), 1);
-    EXPECT_FALSE(dialog_seen);
-    KillTimer(nullptr, acting_timer);
+    const struct {
+        HMODULE module;
+        int status;
+        bool shown;
+    } cases[] = {
+        {GetModuleHandleA(nullptr), 0, true},
+        {GetModuleHandleA("kernel32.dll"), 1, false},  // without the dialog template: nothing can be shown
+    };
+    for (const auto &c : cases) {
+        dialog_seen = false;
+        timer_still_ran = FALSE;
+        looks = 0;
+        const UINT_PTR closer = SetTimer(nullptr, 0, 10, close_once_shown);
+        // WinMain takes its command line as writable.
+        // cppcheck-suppress constVariable
+        char arguments[] = "--ignored /x y";
+        EXPECT_EQ(WinMain(c.module, nullptr, arguments, SW_SHOWNORMAL), c.status);
+        EXPECT_EQ(dialog_seen, c.shown);
+        EXPECT_FALSE(timer_still_ran) << "the timer still ran after closing";
+        KillTimer(nullptr, closer);
+    }
 }
 
 }  // namespace
