@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "helpers.h"
 #include "main.h"
@@ -77,14 +78,13 @@ TEST_F(Dialog, OtherCommandsChangeNothing)
     set_input("abc");
     notify(IDC_INPUT, EN_CHANGE);
     set_input("changed without notice");
-    for (WORD id : {WORD(IDOK), WORD(IDCANCEL), WORD(IDC_OUTPUT), WORD(7), WORD(0)}) {
+    for (WORD id : {WORD(IDOK), WORD(IDCANCEL), WORD(IDC_OUTPUT), WORD(7), WORD(0)})
         for (WORD code : {WORD(BN_CLICKED), WORD(EN_CHANGE)}) {
             notify(id, code);
             EXPECT_EQ(text_of(output), "zyx") << "command " << id;
             EXPECT_EQ(text_of(input), "changed without notice") << "command " << id;
             EXPECT_EQ(text_of(dialog), APP_CAPTION) << "command " << id;
         }
-    }
     // Still open: the caption timer still runs.
     EXPECT_TRUE(KillTimer(dialog, idtimer));
 }
@@ -105,22 +105,17 @@ TEST_F(Dialog, ItsTimerTicksEveryHalfSecond)
     // Ten periods from the first tick to the eleventh, timed where the ticks
     // arrive, in this process; a tick comes late under load, but the next
     // keeps the pace, so the whole span is off by one tick's delay at most.
-    DWORD first = 0;
-    DWORD last = 0;
-    int ticks = 0;
+    std::vector<DWORD> ticks;  // when each arrived
     MSG message;
-    for (DWORD start = GetTickCount(); ticks < 11 && GetTickCount() - start < 15000;) {
+    for (DWORD start = GetTickCount(); ticks.size() < 11 && GetTickCount() - start < 15000;) {
         if (GetMessageA(&message, nullptr, 0, 0) <= 0)
             break;
-        if (message.message == WM_TIMER && message.hwnd == dialog && message.wParam == UINT_PTR(idtimer)) {
-            last = GetTickCount();
-            if (ticks++ == 0)
-                first = last;
-        }
+        if (message.message == WM_TIMER && message.hwnd == dialog && message.wParam == UINT_PTR(idtimer))
+            ticks.push_back(GetTickCount());
         DispatchMessageA(&message);
     }
-    ASSERT_EQ(ticks, 11) << "ticks in 15 seconds";
-    EXPECT_NEAR((last - first) / 10.0, 500, 25) << "milliseconds per tick";
+    ASSERT_EQ(ticks.size(), 11U) << "ticks in 15 seconds";
+    EXPECT_NEAR((ticks.back() - ticks.front()) / 10.0, 500, 25) << "milliseconds per tick";
 }
 
 // The caption as the program starts with it, read before any dialog ran.
@@ -194,8 +189,7 @@ TEST_F(Caption, FollowsTheTimeline)
 
 TEST_F(Caption, EveryTickSetsTheCaptionWhateverItsTimer)
 {
-    const WPARAM timers[] = {1234, 0, 1, 4321, 0xffff};
-    for (WPARAM timer : timers)
+    for (WPARAM timer : {1234U, 0U, 1U, 4321U, 0xffffU})
         tick(timer);
     EXPECT_EQ(titel_pos, 5);
     EXPECT_EQ(captions_set, 5);
