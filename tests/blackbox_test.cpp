@@ -77,11 +77,9 @@ struct Instance {
     // Waits for the program to end; the exit status, or -1 if it did not.
     long exit_status() const
     {
-        if (WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0)
-            return -1;
         DWORD status = 0;
-        GetExitCodeProcess(process.hProcess, &status);
-        return static_cast<long>(status);
+        const bool ended = WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0;
+        return ended && GetExitCodeProcess(process.hProcess, &status) ? static_cast<long>(status) : -1;
     }
 
     PROCESS_INFORMATION process{};
@@ -180,8 +178,7 @@ TEST_F(Program, EnterOpensTheAboutBoxAndInsertsNothing)
 TEST_F(Program, TabVisitsInputOutputAboutAndQuit)
 {
     open();
-    const int order[] = {IDC_OUTPUT, IDC_ABOUT, IDC_QUIT, IDC_INPUT, IDC_OUTPUT};
-    for (int id : order) {
+    for (int id : {IDC_OUTPUT, IDC_ABOUT, IDC_QUIT, IDC_INPUT, IDC_OUTPUT}) {
         post_key(focus_of(process.dwThreadId), VK_TAB);
         HWND next = GetDlgItem(dialog, id);
         EXPECT_TRUE(eventually([&] { return focus_of(process.dwThreadId) == next; }))
