@@ -26,9 +26,8 @@ std::string hex(const Bytes &bytes)
     std::string out;
     char byte[4];
     for (size_t i = 0; i < bytes.size(); ++i) {
-        (void)std::snprintf(byte, sizeof byte, "%02x", bytes[i]);
+        (void)std::snprintf(byte, sizeof byte, "%02x%c", bytes[i], i % 16 == 15 ? '\n' : ' ');
         out += byte;
-        out += i % 16 == 15 ? '\n' : ' ';
     }
     return out;
 }
