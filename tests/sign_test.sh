@@ -42,8 +42,7 @@ done
 chmod 755 spy/*
 
 rm -rf "$signed"
-mkdir mine
-echo precious >mine/notes.txt
+mkdir mine && echo precious >mine/notes.txt
 listing mine >mine.before
 
 check "signs from a PKCS#12 file, the password in a file" 0 "" "" -- \
