@@ -107,7 +107,10 @@ TEST_F(Program, UpdatesTheOutputAfterEveryKey)
     std::string typed;
     for (char key : "Hello, World!" + std::string(8, VK_BACK)) {
         PostMessageA(input, WM_CHAR, static_cast<unsigned char>(key), 1);
-        typed = key == VK_BACK ? typed.substr(0, typed.size() - 1) : typed + key;
+        if (key == VK_BACK)
+            typed.pop_back();
+        else
+            typed += key;
         EXPECT_TRUE(eventually([&] { return text_of(output) == mirrored(typed); }))
             << "with \"" << typed << "\" in the input box the output is \"" << text_of(output) << "\"";
     }
