@@ -45,9 +45,8 @@ for program in "$dialog_exe" "$atbash_exe"; do
     subsystem=00000003 allowed=$imports_atbash
     [ "$name" = atbash.exe ] || subsystem=00000002 allowed=$imports_quindarelvoxen
     export allowed
-    check "$name is a PE32 program for i386" 0 "format pei-i386
-Magic 010b
-Subsystem $subsystem" "" -- 'headers "$program" | grep -E "^(format|Magic|Subsystem) "'
+    check "$name is a PE32 program for i386" 0 "format pei-i386 Magic 010b Subsystem $subsystem" "" -- \
+        'headers "$program" | grep -E "^(format|Magic|Subsystem) " | paste -s -d " "'
     check "$name imports only the functions checked" 0 "" "" -- \
         '! headers "$program" | grep "^imports " | grep -v -x -F -f <(awk "{ for (i = 2; i <= NF; i++) print \"imports\", \$1, \$i }" <<<"$allowed")'
     check "$name declares ASLR, DEP and no SEH handlers" 0 "DYNAMIC_BASE NO_SEH NX_COMPAT" "" -- \
