@@ -6,7 +6,7 @@
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
-export build version=$2 installed=$work/root/opt/atbash-test MANWIDTH=80
+export build version=$2 installed=$work/root/opt/atbash-test MANWIDTH=80 LC_ALL=C
 build=$(realpath "$1")
 export atbash=$installed/bin/atbash page=$installed/share/man/man1/atbash.1.gz
 DESTDIR=$work/root cmake --install "$build" --prefix /opt/atbash-test >"$work/install.log" 2>&1 ||
