@@ -77,11 +77,9 @@ struct Instance {
     // Waits for the program to end; the exit status, or -1 if it did not.
     long exit_status() const
     {
-        if (WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0)
-            return -1;
         DWORD status = 0;
-        GetExitCodeProcess(process.hProcess, &status);
-        return static_cast<long>(status);
+        const bool ended = WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0;
+        return ended && GetExitCodeProcess(process.hProcess, &status) ? static_cast<long>(status) : -1;
     }
 
     PROCESS_INFORMATION process{};
@@ -105,19 +103,16 @@ protected:
 TEST_F(Program, UpdatesTheOutputAfterEveryKey)
 {
     open("--some arguments \"that are\" /ignored");
-    const char typed[] = "Hello, World!";
-    std::string expected;
-    for (const char *key = typed; *key; ++key) {
-        PostMessageA(input, WM_CHAR, static_cast<unsigned char>(*key), 1);
-        expected += *key;
-        EXPECT_TRUE(eventually([&] { return text_of(output) == mirrored(expected); }))
-            << "after typing \"" << expected << "\" the output is \"" << text_of(output) << "\"";
-    }
-    for (int i = 0; i < 8; ++i) {
-        PostMessageA(input, WM_CHAR, VK_BACK, 1);
-        expected.pop_back();
-        EXPECT_TRUE(eventually([&] { return text_of(output) == mirrored(expected); }))
-            << "after deleting down to \"" << expected << "\" the output is \"" << text_of(output) << "\"";
+    // "Hello, World!" typed, then its last eight characters deleted.
+    std::string typed;
+    for (char key : "Hello, World!" + std::string(8, VK_BACK)) {
+        PostMessageA(input, WM_CHAR, static_cast<unsigned char>(key), 1);
+        if (key == VK_BACK)
+            typed.pop_back();
+        else
+            typed += key;
+        EXPECT_TRUE(eventually([&] { return text_of(output) == mirrored(typed); }))
+            << "with \"" << typed << "\" in the input box the output is \"" << text_of(output) << "\"";
     }
     EXPECT_EQ(text_of(output), "Svool");
 }
@@ -169,12 +164,9 @@ TEST_F(Program, EnterOpensTheAboutBoxAndInsertsNothing)
             message = text_of(child);
     }
     EXPECT_EQ(buttons, "OK;");
-    size_t first = message.find('\n');
-    size_t second = message.find('\n', first + 1);
-    ASSERT_NE(second, std::string::npos) << message;
-    EXPECT_EQ(message.substr(0, first), "Quindarelvoxen");
-    EXPECT_EQ(message.substr(first + 1, second - first - 1), "Encrypts/Decrypts Atbash-crypted texts");
-    std::string credit = message.substr(second + 1);
+    const std::string intro = "Quindarelvoxen\nEncrypts/Decrypts Atbash-crypted texts\n";
+    ASSERT_EQ(message.substr(0, intro.size()), intro) << message;
+    std::string credit = message.substr(intro.size());
     EXPECT_EQ(credit.find('\n'), std::string::npos) << "more than three lines: " << message;
     EXPECT_NE(credit.find("Torvangrel"), std::string::npos) << credit;
     EXPECT_NE(credit.find("20"), std::string::npos) << "no year: " << credit;
@@ -189,8 +181,7 @@ TEST_F(Program, EnterOpensTheAboutBoxAndInsertsNothing)
 TEST_F(Program, TabVisitsInputOutputAboutAndQuit)
 {
     open();
-    const int order[] = {IDC_OUTPUT, IDC_ABOUT, IDC_QUIT, IDC_INPUT, IDC_OUTPUT};
-    for (int id : order) {
+    for (int id : {IDC_OUTPUT, IDC_ABOUT, IDC_QUIT, IDC_INPUT, IDC_OUTPUT}) {
         post_key(focus_of(process.dwThreadId), VK_TAB);
         HWND next = GetDlgItem(dialog, id);
         EXPECT_TRUE(eventually([&] { return focus_of(process.dwThreadId) == next; }))

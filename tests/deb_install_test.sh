@@ -7,6 +7,7 @@
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
+export deb
 deb=$(realpath "$1")
 version=$(dpkg-deb -f "$deb" Version)
 [ "$(id -u)" -eq 0 ] || { echo "deb_install_test: needs root, in a machine of its own" >&2; exit 1; }
@@ -18,16 +19,14 @@ snapshot() {
         -o -path /var/cache -o -path /var/log -o -name '*-old' \) -prune -o -print | sort
 }
 snapshot >"$work/before"
-# As the rows name it: quoted for the shell.
-deb=$(printf %q "$deb")
 
-check "dpkg -i installs it" 0 "ii" "" -- "dpkg -i $deb >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash | tr -d ' '"
+check "dpkg -i installs it" 0 "ii" "" -- 'dpkg -i "$deb" >/dev/null && dpkg-query -W -f "\${db:Status-Abbrev}" atbash | tr -d " "'
 check "on the path" 0 "/usr/bin/atbash" "" -- "command -v atbash"
 check "its version" 0 "atbash $version" "" -- "atbash --version"
 check "it converts" 0 "Svool, Dliow!" "" -- "printf 'Hello, World!' | atbash"
 check "man atbash" 0 "atbash - mirror the letters of a text (Atbash cipher)" "" -- \
     "LC_ALL=C MANWIDTH=80 man atbash | sed -n '/^NAME/{n;s/^ *//;p}'"
-check "dpkg -r removes it" 0 "" "" -- "dpkg -r atbash >/dev/null && dpkg-query -W -f '\${db:Status-Abbrev}' atbash 2>/dev/null | tr -d ' '"
+check "dpkg -r removes it" 0 "" "" -- 'dpkg -r atbash >/dev/null && dpkg-query -W -f "\${db:Status-Abbrev}" atbash 2>/dev/null | tr -d " "'
 snapshot >"$work/after"
 check "nothing is left behind" 0 "" "" -- 'diff "$work/before" "$work/after" | sed -n "/^[<>]/p"'
 

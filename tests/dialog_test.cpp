@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "helpers.h"
 #include "main.h"
@@ -58,31 +59,17 @@ TEST_F(Dialog, EveryNotificationFromTheInputBoxConverts)
 TEST_F(Dialog, ConvertsTheFirst1023CharactersOnly)
 {
     // Lines of 16 characters: position 1022 holds a CR, 1023 its LF.
-    std::string line = "abcdefghijklmn\r\n";
     std::string text;
-    while (text.size() < 1023)
-        text += line;
+    while (text.size() < 5000)
+        text += "abcdefghijklmn\r\n";
     ASSERT_EQ(text.substr(1021, 3), "n\r\n");
-
     const struct {
-        size_t length;
-        size_t converted;
-    } cases[] = {
-        {0, 0},
-        {1, 1},
-        {1022, 1022},
-        {1023, 1023},
-        {1024, 1023},
-        {5000, 1023},
-    };
+        size_t length, converted;
+    } cases[] = {{0, 0}, {1, 1}, {1022, 1022}, {1023, 1023}, {1024, 1023}, {5000, 1023}};
     for (const auto &c : cases) {
-        std::string input;
-        while (input.size() < c.length)
-            input += line;
-        input.resize(c.length);
-        set_input(input);
+        set_input(text.substr(0, c.length));
         notify(IDC_INPUT, EN_CHANGE);
-        EXPECT_EQ(text_of(output), mirrored(input.substr(0, c.converted))) << "length " << c.length;
+        EXPECT_EQ(text_of(output), mirrored(text.substr(0, c.converted))) << "length " << c.length;
     }
 }
 
@@ -91,14 +78,13 @@ TEST_F(Dialog, OtherCommandsChangeNothing)
     set_input("abc");
     notify(IDC_INPUT, EN_CHANGE);
     set_input("changed without notice");
-    for (WORD id : {WORD(IDOK), WORD(IDCANCEL), WORD(IDC_OUTPUT), WORD(7), WORD(0)}) {
+    for (WORD id : {WORD(IDOK), WORD(IDCANCEL), WORD(IDC_OUTPUT), WORD(7), WORD(0)})
         for (WORD code : {WORD(BN_CLICKED), WORD(EN_CHANGE)}) {
             notify(id, code);
             EXPECT_EQ(text_of(output), "zyx") << "command " << id;
             EXPECT_EQ(text_of(input), "changed without notice") << "command " << id;
             EXPECT_EQ(text_of(dialog), APP_CAPTION) << "command " << id;
         }
-    }
     // Still open: the caption timer still runs.
     EXPECT_TRUE(KillTimer(dialog, idtimer));
 }
@@ -119,22 +105,17 @@ TEST_F(Dialog, ItsTimerTicksEveryHalfSecond)
     // Ten periods from the first tick to the eleventh, timed where the ticks
     // arrive, in this process; a tick comes late under load, but the next
     // keeps the pace, so the whole span is off by one tick's delay at most.
-    DWORD first = 0;
-    DWORD last = 0;
-    int ticks = 0;
+    std::vector<DWORD> ticks;  // when each arrived
     MSG message;
-    for (DWORD start = GetTickCount(); ticks < 11 && GetTickCount() - start < 15000;) {
+    for (DWORD start = GetTickCount(); ticks.size() < 11 && GetTickCount() - start < 15000;) {
         if (GetMessageA(&message, nullptr, 0, 0) <= 0)
             break;
-        if (message.message == WM_TIMER && message.hwnd == dialog && message.wParam == UINT_PTR(idtimer)) {
-            last = GetTickCount();
-            if (ticks++ == 0)
-                first = last;
-        }
+        if (message.message == WM_TIMER && message.hwnd == dialog && message.wParam == UINT_PTR(idtimer))
+            ticks.push_back(GetTickCount());
         DispatchMessageA(&message);
     }
-    ASSERT_EQ(ticks, 11) << "ticks in 15 seconds";
-    EXPECT_NEAR((last - first) / 10.0, 500, 25) << "milliseconds per tick";
+    ASSERT_EQ(ticks.size(), 11U) << "ticks in 15 seconds";
+    EXPECT_NEAR((ticks.back() - ticks.front()) / 10.0, 500, 25) << "milliseconds per tick";
 }
 
 // The caption as the program starts with it, read before any dialog ran.
@@ -208,8 +189,7 @@ TEST_F(Caption, FollowsTheTimeline)
 
 TEST_F(Caption, EveryTickSetsTheCaptionWhateverItsTimer)
 {
-    const WPARAM timers[] = {1234, 0, 1, 4321, 0xffff};
-    for (WPARAM timer : timers)
+    for (WPARAM timer : {1234U, 0U, 1U, 4321U, 0xffffU})
         tick(timer);
     EXPECT_EQ(titel_pos, 5);
     EXPECT_EQ(captions_set, 5);
@@ -224,16 +204,14 @@ TEST_F(Caption, EveryTickSetsTheCaptionWhateverItsTimer)
     EXPECT_EQ(captions_set, 1);
 }
 
-// Runs a modal dialog, or WinMain, and once its message loop runs, acts on
-// the dialog through `act`. Records what the timer looked like afterwards.
-void (*act)(HWND dialog);
-BOOL timer_killed_again;
+// Once WinMain's message loop shows the dialog, closes it as every way of
+// closing does (WM_CLOSE; the black-box test closes it in each way), and notes
+// whether its timer still ran afterwards.
 bool dialog_seen;
-
-UINT_PTR acting_timer;
+BOOL timer_still_ran;
 int looks;
 
-void CALLBACK on_loop_running(HWND /*window*/, UINT /*message*/, UINT_PTR id, DWORD /*time*/)
+void CALLBACK close_once_shown(HWND /*window*/, UINT /*message*/, UINT_PTR id, DWORD /*time*/)
 {
     // The loop shows the dialog a moment after it starts.
     HWND dialog = find_dialog(GetCurrentProcessId());
@@ -243,40 +221,33 @@ void CALLBACK on_loop_running(HWND /*window*/, UINT /*message*/, UINT_PTR id, DW
     dialog_seen = dialog != nullptr;
     if (!dialog)
         return;
-    act(dialog);
-    timer_killed_again = KillTimer(dialog, idtimer);
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    timer_still_ran = KillTimer(dialog, idtimer);
 }
 
-void start_acting(void (*action)(HWND))
-{
-    act = action;
-    dialog_seen = false;
-    timer_killed_again = TRUE;
-    looks = 0;
-    acting_timer = SetTimer(nullptr, 0, 10, on_loop_running);
-}
-
-int WINAPI call_winmain(HINSTANCE instance)
-{
-    // WinMain takes its command line as writable.
-    // cppcheck-suppress constVariable
-    char arguments[] = "--ignored /x y";
-    return WinMain(instance, nullptr, arguments, SW_SHOWNORMAL);
-}
-
-// Every way of closing ends in WM_CLOSE (the black-box test closes the program in each way).
 TEST(ModalDialog, WinMainStopsTheTimerAndReturnsZeroWhenClosedAndOneWhenThereIsNoDialog)
 {
-    start_acting([](HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); });
-    EXPECT_EQ(call_winmain(GetModuleHandleA(nullptr)), 0);
-    EXPECT_TRUE(dialog_seen);
-    EXPECT_FALSE(timer_killed_again) << "the timer still ran after closing";
-
-    // A module without the dialog template: nothing can be shown.
-    start_acting([](HWND d) { SendMessageA(d, WM_CLOSE, 0, 0); });
-    EXPECT_EQ(call_winmain(GetModuleHandleA("kernel32.dll")), 1);
-    EXPECT_FALSE(dialog_seen);
-    KillTimer(nullptr, acting_timer);
+    const struct {
+        HMODULE module;
+        int status;
+        bool shown;
+    } cases[] = {
+        {GetModuleHandleA(nullptr), 0, true},
+        {GetModuleHandleA("kernel32.dll"), 1, false},  // without the dialog template: nothing can be shown
+    };
+    for (const auto &c : cases) {
+        dialog_seen = false;
+        timer_still_ran = FALSE;
+        looks = 0;
+        const UINT_PTR closer = SetTimer(nullptr, 0, 10, close_once_shown);
+        // WinMain takes its command line as writable.
+        // cppcheck-suppress constVariable
+        char arguments[] = "--ignored /x y";
+        EXPECT_EQ(WinMain(c.module, nullptr, arguments, SW_SHOWNORMAL), c.status);
+        EXPECT_EQ(dialog_seen, c.shown);
+        EXPECT_FALSE(timer_still_ran) << "the timer still ran after closing";
+        KillTimer(nullptr, closer);
+    }
 }
 
 }  // namespace

@@ -6,41 +6,33 @@
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
+export build version=$2 installed=$work/root/opt/atbash-test MANWIDTH=80 LC_ALL=C
 build=$(realpath "$1")
-version=$2
-prefix=/opt/atbash-test
-
-DESTDIR=$work/root cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+export atbash=$installed/bin/atbash page=$installed/share/man/man1/atbash.1.gz
+DESTDIR=$work/root cmake --install "$build" --prefix /opt/atbash-test >"$work/install.log" 2>&1 ||
     { cat "$work/install.log"; exit 1; }
-# As the rows name them: quoted for the shell.
-installed=$(printf %q "$work/root$prefix")
-atbash=$installed/bin/atbash
-page=$installed/share/man/man1/atbash.1.gz
-export MANWIDTH=80 LC_ALL=C
 
 check "files installed, and only those" 0 "bin/atbash
 share/doc/atbash/changelog.gz
 share/doc/atbash/copyright
-share/man/man1/atbash.1.gz" "" -- "cd $installed && find . -type f | sed 's|^\./||' | sort"
-check "the command runs" 0 "Svool, Dliow!" "" -- "printf 'Hello, World!' | $atbash"
-check "its version" 0 "atbash $version" "" -- "$atbash --version"
-check "the page is clean to groff" 0 "" "" -- "zcat $page | groff -man -ww -z"
+share/man/man1/atbash.1.gz" "" -- 'cd "$installed" && find . -type f | sed "s|^\./||" | sort'
+check "the command runs" 0 "Svool, Dliow!" "" -- 'printf "Hello, World!" | "$atbash"'
+check "its version" 0 "atbash $version" "" -- '"$atbash" --version'
+check "the page is clean to groff" 0 "" "" -- 'zcat "$page" | groff -man -ww -z'
 check "man renders its name" 0 "atbash - mirror the letters of a text (Atbash cipher)" "" -- \
-    "man -l $page | sed -n '/^NAME/{n;s/^ *//;p}'"
+    'man -l "$page" | sed -n "/^NAME/{n;s/^ *//;p}"'
 check "man shows every option of --help" 0 "" "" -- \
-    "for option in \$($atbash --help | grep -E '^ +-' | grep -o -E -e '-{1,2}[a-z]+'); do
-         man -l $page | grep -q -F -e \"\$option\" || echo \"no \$option\"; done"
-check "man shows the exit statuses" 0 "2" "" -- "man -l $page | grep -c -E '^ +[01] +if '"
+    'for option in $("$atbash" --help | grep -E "^ +-" | grep -o -E -e "-{1,2}[a-z]+"); do
+         man -l "$page" | grep -q -F -e "$option" || echo "no $option"; done'
+check "man shows the exit statuses" 0 "2" "" -- 'man -l "$page" | grep -c -E "^ +[01] +if "'
 check "man has the sections help cannot carry" 0 "EXAMPLES
-SEE ALSO" "" -- "man -l $page | grep -E '^(EXAMPLES|SEE ALSO)$'"
-check "man's footer carries the version" 0 "yes" "" -- "man -l $page | tail -n 1 | grep -q 'atbash $version' && echo yes"
-check "the copyright is the licence's" 0 "yes" "" -- \
-    "grep -q '^Copyright: 2026 Torvangrel$' $installed/share/doc/atbash/copyright &&
-     grep -q '^License: Expat$' $installed/share/doc/atbash/copyright && echo yes"
+SEE ALSO" "" -- 'man -l "$page" | grep -E "^(EXAMPLES|SEE ALSO)$"'
+check "man's footer carries the version" 0 "yes" "" -- 'man -l "$page" | tail -n 1 | grep -q "atbash $version" && echo yes'
+check "the copyright is the licence's" 0 "Copyright: 2026 Torvangrel
+License: Expat" "" -- 'grep -x -e "Copyright: 2026 Torvangrel" -e "License: Expat" "$installed/share/doc/atbash/copyright"'
 
-# A user's own build, without a preset or the package, needs no help2man
-# (not on PATH here, where CMake looks), and a warning (a macro defined
-# twice) stops nothing.
+# A user's own build, without a preset or the package, needs no help2man (not on
+# PATH here, where CMake looks), and a warning (a macro defined twice) stops nothing.
 mkdir "$work/bin"
 for tool in /usr/bin/*; do [ "${tool##*/}" = help2man ] || ln -s "$tool" "$work/bin/"; done
 check "a user's build without the package needs no help2man" 0 "" "" -- \

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdint>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -14,16 +15,10 @@
 
 namespace {
 
-std::string program_path;
+HMODULE module;
 std::string icon_path;
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes read_file(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Hex dumps, so that a mismatch shows where the bytes differ.
 std::string hex(const Bytes &bytes)
@@ -31,9 +26,8 @@ std::string hex(const Bytes &bytes)
     std::string out;
     char byte[4];
     for (size_t i = 0; i < bytes.size(); ++i) {
-        (void)std::snprintf(byte, sizeof byte, "%02x", bytes[i]);
+        (void)std::snprintf(byte, sizeof byte, "%02x%c", bytes[i], i % 16 == 15 ? '\n' : ' ');
         out += byte;
-        out += i % 16 == 15 ? '\n' : ' ';
     }
     return out;
 }
@@ -41,71 +35,48 @@ std::string hex(const Bytes &bytes)
 // Little-endian template writer.
 struct Writer {
     Bytes bytes;
-    void word(unsigned v)
+    void words(std::initializer_list<unsigned> values)
     {
-        bytes.push_back(v & 0xff);
-        bytes.push_back((v >> 8) & 0xff);
+        for (unsigned v : values)
+            bytes.insert(bytes.end(), {uint8_t(v & 0xff), uint8_t(v >> 8)});
     }
-    void dword(uint32_t v)
-    {
-        word(v & 0xffff);
-        word(v >> 16);
-    }
+    void dword(uint32_t v) { words({v & 0xffff, v >> 16}); }
     void text(const char *s)
     {
         do
-            word(static_cast<unsigned char>(*s));
+            words({static_cast<unsigned char>(*s)});
         while (*s++);
     }
-    void align()
-    {
-        while (bytes.size() % 4)
-            bytes.push_back(0);
-    }
-};
-
-struct Control {
-    uint32_t style;
-    int x, y, cx, cy;
-    unsigned id;
-    unsigned class_atom;  // 0x80 button, 0x81 edit
-    const char *text;
+    void align() { bytes.resize((bytes.size() + 3) / 4 * 4); }
 };
 
 Bytes expected_dialog()
 {
-    const Control controls[] = {
+    const struct {
+        uint32_t style;
+        unsigned x, y, cx, cy, id;
+        unsigned class_atom;  // 0x80 button, 0x81 edit
+        const char *text;
+    } controls[] = {
         {0x50A10004, 6, 7, 125, 120, IDC_INPUT, 0x81, ""},
         {0x50A10804, 188, 7, 125, 120, IDC_OUTPUT, 0x81, ""},
         {0x50010001, 132, 47, 55, 14, IDC_ABOUT, 0x80, "About"},
         {0x50010000, 131, 70, 55, 14, IDC_QUIT, 0x80, "Beenden"},
     };
     Writer w;
-    w.dword(0x80C800C0);  // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
-    w.dword(0);           // extended style
-    w.word(4);            // controls
-    w.word(0);
-    w.word(0);
-    w.word(320);
-    w.word(135);
-    w.word(0);  // no menu
-    w.word(0);  // the default dialog class
+    w.dword(0x80C800C0);                 // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+    w.dword(0);                          // extended style
+    w.words({4, 0, 0, 320, 135, 0, 0});  // controls, x, y, cx, cy; no menu, the default dialog class
     w.text("Quindarelvoxen by Torvangrel");
-    w.word(8);
+    w.words({8});  // points
     w.text("MS Sans Serif");
-    for (const Control &c : controls) {
+    for (const auto &c : controls) {
         w.align();
         w.dword(c.style);
-        w.dword(0);
-        w.word(c.x);
-        w.word(c.y);
-        w.word(c.cx);
-        w.word(c.cy);
-        w.word(c.id);
-        w.word(0xffff);
-        w.word(c.class_atom);
+        w.dword(0);                                                   // extended style
+        w.words({c.x, c.y, c.cx, c.cy, c.id, 0xffff, c.class_atom});  // 0xffff: a class named by its atom
         w.text(c.text);
-        w.word(0);  // no creation data
+        w.words({0});  // no creation data
     }
     return w.bytes;
 }
@@ -113,65 +84,48 @@ Bytes expected_dialog()
 Bytes expected_group(unsigned image)
 {
     Writer w;
-    w.word(0);
-    w.word(1);  // icons
-    w.word(1);  // one image
-    w.bytes.insert(w.bytes.end(), {32, 32, 16, 0});
-    w.word(1);  // planes
-    w.word(4);  // bits per pixel
-    w.dword(744);
-    w.word(image);
+    w.words({0, 1, 1});                              // reserved, icons, one image
+    w.bytes.insert(w.bytes.end(), {32, 32, 16, 0});  // 32 by 32 pixels, 16 colours
+    w.words({1, 4});                                 // planes, bits per pixel
+    w.dword(744);                                    // the image's bytes
+    w.words({image});                                // and its ID
     return w.bytes;
 }
 
-class Program : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { module = LoadLibraryExA(program_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE); }
-    static void TearDownTestSuite() { FreeLibrary(module); }
-
-    static Bytes resource(LPCSTR type, LPCSTR name)
-    {
-        HRSRC found = FindResourceExA(module, type, name, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-        if (!found)
-            return {};
-        const auto *data = static_cast<const uint8_t *>(LockResource(LoadResource(module, found)));
-        return Bytes(data, data + SizeofResource(module, found));
-    }
-
-    static HMODULE module;
-};
-HMODULE Program::module;
+Bytes resource(LPCSTR type, LPCSTR name)
+{
+    HRSRC found = FindResourceExA(module, type, name, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    if (!found)
+        return {};
+    const auto *data = static_cast<const uint8_t *>(LockResource(LoadResource(module, found)));
+    return Bytes(data, data + SizeofResource(module, found));
+}
 
 std::string name_of(LPCSTR name)
 {
     return IS_INTRESOURCE(name) ? std::to_string(reinterpret_cast<uintptr_t>(name)) : std::string("\"") + name + "\"";
 }
 
-BOOL CALLBACK add_language(HMODULE /*module*/, LPCSTR /*type*/, LPCSTR /*name*/, WORD language, LONG_PTR list)
+// Each resource as TYPE/NAME/LANGUAGE, into the list of strings that `list` points to.
+BOOL CALLBACK add_language(HMODULE /*module*/, LPCSTR type, LPCSTR name, WORD language, LONG_PTR list)
 {
-    reinterpret_cast<std::vector<WORD> *>(list)->push_back(language);
+    reinterpret_cast<std::vector<std::string> *>(list)->push_back(name_of(type) + "/" + name_of(name) + "/" +
+                                                                  std::to_string(language));
     return TRUE;
 }
 
 BOOL CALLBACK add_name(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR list)
 {
-    std::vector<WORD> languages;
-    EnumResourceLanguagesA(module, type, name, add_language, reinterpret_cast<LONG_PTR>(&languages));
-    for (WORD language : languages)
-        reinterpret_cast<std::vector<std::string> *>(list)->push_back(name_of(type) + "/" + name_of(name) + "/" +
-                                                                      std::to_string(language));
-    return TRUE;
+    return EnumResourceLanguagesA(module, type, name, add_language, list);
 }
 
 BOOL CALLBACK add_type(HMODULE module, LPSTR type, LONG_PTR list)
 {
-    EnumResourceNamesA(module, type, add_name, list);
-    return TRUE;
+    return EnumResourceNamesA(module, type, add_name, list);
 }
 
-TEST_F(Program, CarriesExactlyItsResourcesInAmericanEnglish)
+TEST(Program, CarriesExactlyItsResourcesInAmericanEnglish)
 {
-    ASSERT_NE(module, nullptr) << program_path;
     std::vector<std::string> found;
     EnumResourceTypesA(module, add_type, reinterpret_cast<LONG_PTR>(&found));
     // Directory order: by type; within a type, names before numbers.
@@ -185,22 +139,21 @@ TEST_F(Program, CarriesExactlyItsResourcesInAmericanEnglish)
     EXPECT_EQ(found, expected);
 }
 
-TEST_F(Program, DialogTemplateIsExact)
+TEST(Program, DialogTemplateIsExact)
 {
-    ASSERT_NE(module, nullptr) << program_path;
     EXPECT_EQ(hex(resource(RT_DIALOG, MAKEINTRESOURCEA(IDD_MAIN))), hex(expected_dialog()));
 }
 
-TEST_F(Program, IconGroupsShareOneImage)
+TEST(Program, IconGroupsShareOneImage)
 {
-    ASSERT_NE(module, nullptr) << program_path;
     EXPECT_EQ(hex(resource(RT_GROUP_ICON, "A")), hex(expected_group(2)));
     EXPECT_EQ(hex(resource(RT_GROUP_ICON, MAKEINTRESOURCEA(IDI_MAIN))), hex(expected_group(1)));
 
     // Both images are the committed icon's one image.
-    Bytes ico = read_file(icon_path);
+    std::ifstream file(icon_path, std::ios::binary);
+    const Bytes ico(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>{});
     ASSERT_EQ(ico.size(), 6U + 16U + 744U) << icon_path;
-    Bytes image(ico.begin() + 22, ico.end());
+    const Bytes image(ico.begin() + 22, ico.end());
     EXPECT_EQ(resource(RT_ICON, MAKEINTRESOURCEA(1)), image);
     EXPECT_EQ(resource(RT_ICON, MAKEINTRESOURCEA(2)), image);
 }
@@ -214,7 +167,12 @@ int main(int argc, char **argv)
         (void)std::fprintf(stderr, "usage: resources_test PROGRAM.exe ICON.ico\n");
         return 2;
     }
-    program_path = windows_path(argv[1]);
+    const std::string program = windows_path(argv[1]);
     icon_path = windows_path(argv[2]);
+    module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) {
+        (void)std::fprintf(stderr, "resources_test: cannot load %s\n", program.c_str());
+        return 1;
+    }
     return RUN_ALL_TESTS();
 }

@@ -7,28 +7,22 @@ set -u
 . "$(dirname "$0")/checks.sh"
 absent=quindarelvoxen-absent-package
 
-mkdir "$work/with-sudo" "$work/without-sudo" "$work/triggers"
-for tool in apt-get apt-cache; do
-    printf '#!/bin/sh\necho "%s $*" >>"%s/calls"\n' "$tool" "$work" >"$work/without-sudo/$tool"
-done
-printf '#!/bin/sh\n[ "$1" = -u ] && echo "$SETUP_UID" && exit 0\nexec /usr/bin/id "$@"\n' >"$work/without-sudo/id"
-printf '#!/bin/sh\necho "lists='"'"'$SETUP_LISTS/'"'"'"\n' >"$work/without-sudo/apt-config"
-chmod 755 "$work"/without-sudo/*
-mkdir "$work/full" "$work/full/partial" "$work/empty" "$work/empty/partial"
-touch "$work/full/mirror.example_debian_dists_stable_InRelease" "$work/empty/lock"
+# stand_in FOLDER TOOL LINE...: a script of those lines, as TOOL in $work/FOLDER.
+stand_in() { mkdir -p "$work/$1" && { echo '#!/bin/sh'; printf '%s\n' "${@:3}"; } >"$work/$1/$2" && chmod 755 "$work/$1/$2"; }
+for tool in apt-get apt-cache; do stand_in without-sudo "$tool" "echo \"$tool \$*\" >>\"$work/calls\""; done
+stand_in without-sudo id '[ "$1" = -u ] && echo "$SETUP_UID" && exit 0' 'exec /usr/bin/id "$@"'
+stand_in without-sudo apt-config "echo \"lists='\$SETUP_LISTS/'\""
 # Only the stand-ins, and what setup uses besides.
-for tool in sh dpkg dpkg-query grep sed ls clang env; do
-    ln -s "$(command -v "$tool")" "$work/without-sudo/$tool"
-done
-cp -P "$work"/without-sudo/* "$work/with-sudo/"
-printf '#!/bin/sh\necho "sudo $1 $2" >>"%s/calls"\nexec "$@"\n' "$work" >"$work/with-sudo/sudo"
-chmod 755 "$work/with-sudo/sudo"
+for tool in sh dpkg dpkg-query grep sed ls clang env; do ln -s "$(command -v "$tool")" "$work/without-sudo/$tool"; done
+cp -R -P "$work/without-sudo" "$work/with-sudo"
+stand_in with-sudo sudo "echo \"sudo \$1 \$2\" >>\"$work/calls\"" 'exec "$@"'
 # dpkg in the midst of another apt's work: man-db's triggers still to run.
-cp -P "$work"/with-sudo/* "$work/triggers/"
+cp -R -P "$work/with-sudo" "$work/triggers"
 rm "$work/triggers/dpkg-query"
-printf '#!/bin/sh\n%s "$@" | sed "s/^install ok installed man-db$/install ok triggers-pending man-db/"\n' \
-    "$(command -v dpkg-query)" >"$work/triggers/dpkg-query"
-chmod 755 "$work/triggers/dpkg-query"
+stand_in triggers dpkg-query \
+    "$(command -v dpkg-query) \"\$@\" | sed \"s/^install ok installed man-db\$/install ok triggers-pending man-db/\""
+mkdir -p "$work"/{full,empty}/partial
+touch "$work/full/mirror.example_debian_dists_stable_InRelease" "$work/empty/lock"
 
 # as UID TOOLS LISTS [ARGUMENT...]: tools/setup ARGUMENT... as UID, with the
 # stand-ins in TOOLS and LISTS for apt's lists; then the calls it made.

@@ -14,16 +14,14 @@ cd "$work" || exit 1
 # A key with its password in a file, a certificate for code signing, both as
 # a PKCS#12 file too, a certificate for web servers only, and another key.
 echo 'a throwaway password' >password
-# openssl reads a second line for -passout where -passin names the same file.
-cp password password.out
 certificate() {
     openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Quindarelvoxen test" -passout file:password \
         -keyout "$1.key" -out "$1.pem" -addext "extendedKeyUsage=$2" -addext keyUsage=digitalSignature 2>/dev/null
 }
 certificate signing codeSigning
 certificate server serverAuth
-openssl pkcs12 -export -in signing.pem -inkey signing.key -passin file:password -passout file:password.out \
-    -out signing.p12 2>/dev/null
+PASSWORD='a throwaway password' openssl pkcs12 -export -in signing.pem -inkey signing.key -passin file:password \
+    -passout env:PASSWORD -out signing.p12 2>/dev/null
 openssl genpkey -algorithm RSA -out other.key 2>/dev/null
 # One for code signing that expired in 2020 (openssl ca sets both dates in OpenSSL 3.0).
 openssl req -new -newkey rsa:2048 -noenc -subj "/CN=Quindarelvoxen test" -keyout expired.key -out expired.csr 2>/dev/null
@@ -44,8 +42,7 @@ done
 chmod 755 spy/*
 
 rm -rf "$signed"
-mkdir mine
-echo precious >mine/notes.txt
+mkdir mine && echo precious >mine/notes.txt
 listing mine >mine.before
 
 check "signs from a PKCS#12 file, the password in a file" 0 "" "" -- \

@@ -1,9 +1,8 @@
 #!/bin/bash
 # smash_test.sh PROGRAM.exe ATBASH.exe RUNNER... SMASH.exe UNGUARDED.exe
 #
-# How the programs are built and protected, as objdump reads them, and the
-# stack protector at work in SMASH.exe and not in UNGUARDED.exe, one row per
-# case (docs/testing.md).
+# How the programs are built and protected, as objdump reads them, and the stack protector
+# at work in SMASH.exe and not in UNGUARDED.exe, one row per case (docs/testing.md).
 set -u
 export dialog_exe=$1 atbash_exe=$2 program
 shift 2
@@ -46,9 +45,8 @@ for program in "$dialog_exe" "$atbash_exe"; do
     subsystem=00000003 allowed=$imports_atbash
     [ "$name" = atbash.exe ] || subsystem=00000002 allowed=$imports_quindarelvoxen
     export allowed
-    check "$name is a PE32 program for i386" 0 "format pei-i386
-Magic 010b
-Subsystem $subsystem" "" -- 'headers "$program" | grep -E "^(format|Magic|Subsystem) "'
+    check "$name is a PE32 program for i386" 0 "format pei-i386 Magic 010b Subsystem $subsystem" "" -- \
+        'headers "$program" | grep -E "^(format|Magic|Subsystem) " | paste -s -d " "'
     check "$name imports only the functions checked" 0 "" "" -- \
         '! headers "$program" | grep "^imports " | grep -v -x -F -f <(awk "{ for (i = 2; i <= NF; i++) print \"imports\", \$1, \$i }" <<<"$allowed")'
     check "$name declares ASLR, DEP and no SEH handlers" 0 "DYNAMIC_BASE NO_SEH NX_COMPAT" "" -- \
