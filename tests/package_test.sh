@@ -2,8 +2,6 @@
 # package_test.sh BUILD_DIR VERSION
 #
 # The release archive that cpack makes, as a user unpacks it, one row per case.
-# CTest starts it with sh; the rows need bash.
-[ -n "${BASH_VERSION:-}" ] || exec bash "$0" "$@"
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
