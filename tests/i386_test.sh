@@ -12,11 +12,12 @@ printf 'not a program\n' >"$work/refuse"
 # What a command run by tools/lib/i386 sees; Wine's loader is a 32-bit program.
 printf '#!/bin/sh\necho "$(tools/lib/i386 mode test); $(id -u):$(id -g); $(wine --version)"\n' >"$work/report"
 
-# Stand-ins for a kernel before 6.7, for apt without a new enough qemu (which
-# names in its failure the host's own mirror, as apt does), and for apt that
-# offers qemu 10 and downloads a package made here.
+# Stand-ins for mount on a kernel before 6.7, which refuses a binfmt_misc in
+# a user namespace, for apt without a new enough qemu (which names in its
+# failure the host's own mirror, as apt does), and for apt that offers qemu 10
+# and downloads a package made here.
 mkdir "$work/old-kernel" "$work/no-qemu" "$work/offline"
-printf '#!/bin/sh\necho 6.1.0-28-amd64\n' >"$work/old-kernel/uname"
+printf '#!/bin/sh\necho "mount: /proc/sys/fs/binfmt_misc: permission denied." >&2\nexit 32\n' >"$work/old-kernel/mount"
 printf '#!/bin/sh\necho "qemu-user:"; echo "  Candidate: 1:7.2+dfsg-7"\n' >"$work/no-qemu/apt-cache"
 cat >"$work/no-qemu/apt-get" <<'EOF'
 #!/bin/sh
@@ -41,17 +42,6 @@ chmod 755 "$work"/refuse "$work"/report "$work"/old-kernel/* "$work"/no-qemu/* "
 mkdir "$work/bare" "$work/fetching"
 cp -r "$root/tools" "$work/bare/tools"
 cp -r "$root/tools" "$work/fetching/tools"
-
-# Why the namespaced rows cannot be played here; nothing where they can.
-namespace_missing() {
-    local error
-    if ! error=$(unshare --user --map-root-user --mount --fork true 2>&1); then
-        echo "no user namespace can be made here ($(head -n 1 <<<"${error:-unshare failed}"))"
-    elif ! error=$(unshare --user --map-root-user --mount --fork \
-        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>&1); then
-        echo "binfmt_misc cannot be mounted in a user namespace here, as before Linux 6.7 ($(head -n 1 <<<"${error:-mount failed}"))"
-    fi
-}
 
 # namespaced TREE UID:GID COMMAND [REFUSE]: the shell COMMAND in TREE as
 # UID:GID, with a binfmt_misc of its own, which no handler around the test
@@ -85,7 +75,8 @@ as_user() {
             bash -c "namespaced /tmp/user 65534:65534 \"\$1\"" sh "$1"' sh "$1"
 }
 
-no_namespace=$(namespace_missing)
+# Why the namespaced rows cannot be played here, as the tool says it.
+no_namespace=$("$root/tools/lib/i386" possible)
 no_qemu=
 fetch_failed=
 user=$(id -u):$(id -g)
@@ -107,7 +98,7 @@ fi
 # Each row says which mode it wants.
 unset QUINDARELVOXEN_I386
 
-export -f refusing namespaced plain as_user namespace_missing
+export -f refusing namespaced plain as_user
 export user
 
 skipped=0
@@ -152,7 +143,7 @@ can refusing && check "no user namespaces" 1 "" \
     "^wine-run: $refused emulating it needs a user namespace, and none can be made here \(unshare: .+\): allow them" -- \
     'refusing "echo 0 >/proc/sys/user/max_user_namespaces && $wine_run"'
 can refusing && check "kernel before 6.7" 1 "" \
-    "^wine-run: $refused emulating it privately needs Linux 6.7 or later, not 6.1.0-28-amd64: use a kernel built with IA-32 emulation, or a newer one\$" -- \
+    "^wine-run: $refused emulating it privately needs a binfmt_misc of its own in a user namespace, which Linux 6.7 and later give \(mount: /proc/sys/fs/binfmt_misc: permission denied.\): use a kernel built with IA-32 emulation, or a newer one\$" -- \
     'refusing "PATH=\"\$work/old-kernel:\$PATH\" $wine_run"'
 can refusing && check "no qemu-i386 to be had, from the host's own mirror" 1 "" \
     "^wine-run: $refused no qemu-i386 of qemu 10 or later is to be had: apt failed \(E: Failed to fetch http://mirror.example/debian/\); check" -- \
@@ -163,22 +154,10 @@ can plain && check "emulate forced, no qemu-i386, the network out of reach" 1 ""
 check "an unknown mode" 1 "" "^wine-run: QUINDARELVOXEN_I386 is 'sometimes'; set it to auto, native or emulate\$" -- \
     'cd "$root" && QUINDARELVOXEN_I386=sometimes $wine_run'
 
-# Why rows would be skipped: binfmt_misc refused as before Linux 6.7, and no
-# user namespaces (the namespace's own limit set to none).
-mkdir "$work/old-mount"
-printf '#!/bin/sh\necho "mount: /proc/sys/fs/binfmt_misc: permission denied." >&2\nexit 32\n' >"$work/old-mount/mount"
-chmod 755 "$work/old-mount/mount"
-can plain && check "skipped where binfmt_misc cannot be mounted" 0 \
-    "binfmt_misc cannot be mounted in a user namespace here, as before Linux 6.7 (mount: /proc/sys/fs/binfmt_misc: permission denied.)" "" -- \
-    'plain "PATH=\"\$work/old-mount:\$PATH\" namespace_missing"'
-can plain && check "skipped where no user namespace can be made" 0 \
-    "no user namespace can be made here (unshare: unshare failed: REASON)" "" -- \
-    'plain "echo 0 >/proc/sys/user/max_user_namespaces && namespace_missing" | sed "s/unshare failed: .*)/unshare failed: REASON)/"'
-
 # In a chroot (schroot's, sbuild's, many containers'), where no user
 # namespace can be made, the rows that need one are skipped, and it says why.
 can plain && check "in a chroot, the rows that need a namespace are skipped, and why" 77 \
-    "i386: 1 passed, 0 failed, N skipped: no user namespace can be made here (unshare: unshare failed: Operation not permitted)" "" -- \
+    "i386: 1 passed, 0 failed, N skipped: emulating it needs a user namespace, and none can be made here (unshare: unshare failed: Operation not permitted): allow them (sysctl user.max_user_namespaces, kernel.unprivileged_userns_clone), or run outside a chroot or container that forbids them" "" -- \
     'mkdir "$work/chroot" && unshare --user --map-root-user --mount --fork sh -c \
         "mount --rbind / \"\$1\" && exec chroot \"\$1\" bash \"\$2/tests/i386_test.sh\"" sh "$work/chroot" "$root" >"$work/out"
      status=$?; sed -n "\$s/[0-9]* skipped/N skipped/p" "$work/out"; exit $status'
