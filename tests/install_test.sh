@@ -13,11 +13,25 @@ DESTDIR=$work/root cmake --install "$build" --prefix /opt/atbash-test >"$work/in
     { cat "$work/install.log"; exit 1; }
 
 check "files installed, and only those" 0 "bin/atbash
+share/bash-completion/completions/atbash
 share/doc/atbash/changelog.gz
 share/doc/atbash/copyright
 share/man/man1/atbash.1.gz" "" -- 'cd "$installed" && find . -type f | sed "s|^\./||" | sort'
 check "the command runs" 0 "Svool, Dliow!" "" -- 'printf "Hello, World!" | "$atbash"'
 check "its version" 0 "atbash $version" "" -- '"$atbash" --version'
+# What bash completes, a line per word typed: a name after -a, after
+# --alphabet and after its =, the options, files, and files alone after --.
+check "bash completes the options, the alphabets' names and files" 0 "hebrew
+latin hebrew greek
+greek
+--alphabet=
+-a --alphabet= -h --help --version --
+hello.txt
+-x" "" -- 'cd "$work" && touch hello.txt -- -x && . "$installed/share/bash-completion/completions/atbash" &&
+     for words in "atbash -a h" "atbash --alphabet x" "atbash --alphabet = g" "atbash --alph" "atbash -" "atbash hel" "atbash -- -"; do
+         read -r -a COMP_WORDS <<<"$words"; COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+         [ "${COMP_WORDS[COMP_CWORD]}" != x ] || COMP_WORDS[COMP_CWORD]=""
+         _atbash; echo "${COMPREPLY[*]}"; done'
 check "the page is clean to groff" 0 "" "" -- 'zcat "$page" | groff -man -ww -z'
 check "man renders its name" 0 "atbash - mirror the letters of a text (Atbash cipher)" "" -- \
     'man -l "$page" | sed -n "/^NAME/{n;s/^ *//;p}"'
