@@ -26,6 +26,8 @@ check "its version" 0 "atbash $version" "" -- "atbash --version"
 check "it converts" 0 "Svool, Dliow!" "" -- "printf 'Hello, World!' | atbash"
 check "man atbash" 0 "atbash - mirror the letters of a text (Atbash cipher)" "" -- \
     "LC_ALL=C MANWIDTH=80 man atbash | sed -n '/^NAME/{n;s/^ *//;p}'"
+check "bash completes an alphabet's name, where bash-completion looks" 0 "hebrew" "" -- \
+    '. /usr/share/bash-completion/completions/atbash && COMP_WORDS=(atbash -a h) COMP_CWORD=2 && _atbash && echo "${COMPREPLY[*]}"'
 check "dpkg -r removes it" 0 "" "" -- 'dpkg -r atbash >/dev/null && dpkg-query -W -f "\${db:Status-Abbrev}" atbash 2>/dev/null | tr -d " "'
 snapshot >"$work/after"
 check "nothing is left behind" 0 "" "" -- 'diff "$work/before" "$work/after" | sed -n "/^[<>]/p"'

@@ -15,6 +15,7 @@ check "cpack makes it, named as Debian names it" 0 "" "" -- \
     'cd "$build" && rm -f "$deb" && cpack -G DEB >"$work/cpack.log" 2>&1 && [ -f "$deb" ] || { cat "$work/cpack.log"; exit 1; }'
 # Modes, owners, section, priority, maintainer and stripping are lintian's.
 check "what it installs" 0 "./usr/bin/atbash
+./usr/share/bash-completion/completions/atbash
 ./usr/share/doc/atbash/changelog.gz
 ./usr/share/doc/atbash/copyright
 ./usr/share/man/man1/atbash.1.gz" "" -- 'dpkg-deb -c "$deb" | awk "\$1 !~ /^d/ {print \$6}" | sort'
