@@ -20,7 +20,7 @@ tool=
 users_server=
 # Interrupted itself, it ends the tool that it tries and its own Wine server first.
 trap '[ -z "$tool" ] || { kill -TERM "$tool"; wait "$tool"; }
-[ -z "$users_server" ] || { env -u WINEPREFIX -u TMPDIR wineserver -k; wait "$users_server"; }
+[ -z "$users_server" ] || { "$root/tools/lib/wine-run" --remove "$HOME/.wine"; wait "$users_server"; }
 rm -rf "$work"' EXIT
 # Each tool in a process group of its own, with SIGINT not ignored.
 set -m
