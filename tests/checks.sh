@@ -15,6 +15,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Messages as the rows spell them, whatever the user's language.
 export LC_ALL=C
 unset LANGUAGE
+# shellcheck source=../tools/lib/supervise.sh
+. "$root/tools/lib/supervise.sh"
+trust_tmpdir
 mkdir -p "$root/build"
 work=$(mktemp -d "$root/build/test.XXXXXX")
 trap 'rm -rf "$work"' EXIT

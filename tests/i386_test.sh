@@ -36,7 +36,7 @@ dpkg-deb --root-owner-group -b "$work/package" "$work/qemu-user_1%3a10.0.2_amd64
 printf '#!/bin/sh\necho "qemu-user:"; echo "  Candidate: 1:10.0.2"\n' >"$work/offline/apt-cache"
 printf '#!/bin/sh\nfor word; do [ "$word" != download ] || exec cp %q .; done\nexit 100\n' \
     "$work/qemu-user_1%3a10.0.2_amd64.deb" >"$work/offline/apt-get"
-# Mode 755, not +x, which a umask of 077 would leave unreadable to nobody.
+# Mode 755, not +x, which a umask of 077 would leave unreadable to the other user.
 chmod 755 "$work"/refuse "$work"/report "$work"/old-kernel/* "$work"/no-qemu/* "$work"/offline/*
 # Copies of the tools without build/'s qemu-i386: to find none, to fetch one.
 mkdir "$work/bare" "$work/fetching"
@@ -59,20 +59,21 @@ namespaced() {
 # refusing COMMAND, plain COMMAND: in the tree's root, as root there.
 refusing() { namespaced "$root" 0:0 "$1" "$work/refuse"; }
 plain() { namespaced "$root" 0:0 "$1"; }
-# as_user COMMAND: like plain, as a user who is not root (nobody, where the
-# test runs as root), in a copy of the tools, qemu-i386 and the report that
-# the user owns: for nobody, on a tmpfs of the row's own at /tmp, which
-# nobody can reach and which runs programs.
+# as_user COMMAND: like plain, as a user who is not root, in a copy of the
+# tools, qemu-i386 and the report that the user owns. Where the test runs as
+# root, that user is one of no one's (no account, no process has its uid, so
+# no other user may reach what runs as it), and the copy lies on a tmpfs of
+# the row's own at /tmp, which no one else can reach and which runs programs.
 as_user() {
-    if [ "$user" != 65534:65534 ]; then
+    if [ "$(id -u)" != 0 ]; then
         HOME=$work/user namespaced "$work/user" "$user" "$1"
         return
     fi
     # The copy is made from the folder's handle: the tmpfs may hide the tree.
     unshare --mount --pid --fork --kill-child --mount-proc bash -c '
-        cd "$work/user" && mount -t tmpfs -o mode=755 tmpfs /tmp && cp -r . /tmp/user && chown -R 65534:65534 /tmp/user &&
-        HOME=/tmp/user exec setpriv --reuid=65534 --regid=65534 --clear-groups -- \
-            bash -c "namespaced /tmp/user 65534:65534 \"\$1\"" sh "$1"' sh "$1"
+        cd "$work/user" && mount -t tmpfs -o mode=755 tmpfs /tmp && cp -r . /tmp/user && chown -R "$user" /tmp/user &&
+        HOME=/tmp/user exec setpriv --reuid="${user%:*}" --regid="${user#*:}" --clear-groups -- \
+            bash -c "namespaced /tmp/user \"\$user\" \"\$1\"" sh "$1"' sh "$1"
 }
 
 # Why the namespaced rows cannot be played here, as the tool says it.
@@ -80,7 +81,13 @@ no_namespace=$("$root/tools/lib/i386" possible)
 no_qemu=
 fetch_failed=
 user=$(id -u):$(id -g)
-[ "$user" != 0:0 ] || user=65534:65534
+if [ "$user" = 0:0 ]; then
+    user=62000
+    while getent passwd "$user" >/dev/null || getent group "$user" >/dev/null || pgrep -U "$user" >/dev/null; do
+        user=$((user + 1))
+    done
+    user=$user:$user
+fi
 if [ -z "$no_namespace" ]; then
     # The emulating rows use the tree's qemu-i386. Only a network that apt
     # cannot reach may keep it away; any other failure fails.

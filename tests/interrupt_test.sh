@@ -11,8 +11,6 @@ set -u
 unset DISPLAY
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
-# shellcheck source=../tools/lib/supervise.sh
-. "$root/tools/lib/supervise.sh"
 # Run within a row of its own (.ci/run's), it plays no such row again.
 nested=${QUINDARELVOXEN_INTERRUPT_TEST:-}
 mark=$(basename "$work")
@@ -74,7 +72,7 @@ left_behind() {
     # A mount point's spaces are written as \040.
     awk '{ gsub(/\\040/, " ", $2); print "mount " $2 }' /proc/self/mounts | grep -F -e "$work" -e /var/tmp/quindarelvoxen-
     find "$tmp" -mindepth 1 -maxdepth 1 | sed 's/^/file /'
-    find /var/tmp -maxdepth 1 -name 'quindarelvoxen-*' -newer "$work" | sed 's/^/file /'
+    find /var/tmp -maxdepth 1 -name 'quindarelvoxen-*' -newer "$work" -uid "$(id -u)" | sed 's/^/file /'
     # The folders of tests that a tool ran (.ci/run's); only then does no other test run beside.
     [ -z "$fresh" ] || find "$root/build" -maxdepth 1 -name 'test.*' -newer "$work" | sed 's/^/file /'
 }

@@ -18,11 +18,13 @@ echo "a file of the user's" >"$work/ours.new/savegame.txt"
 listing "$work/ours.new" >"$work/ours.new.before"
 
 # An X server that cannot start, as Xvfb says it, and one that hangs.
-mkdir "$work/broken-x" "$work/hung-x"
+mkdir "$work/broken-x" "$work/hung-x" "$work/noting"
+# An xauth that notes its arguments.
+printf '#!/bin/sh\necho "$*" >>%q\nexec /usr/bin/xauth "$@"\n' "$work/xauth-arguments" >"$work/noting/xauth"
 printf '#!/bin/sh\nprintf "(EE) \\nFatal server error:\\n(EE) Cannot establish any listening sockets\\n(EE) \\n" >&2\nexit 1\n' \
     >"$work/broken-x/Xvfb"
 printf '#!/bin/sh\nexec sleep 600\n' >"$work/hung-x/Xvfb"
-chmod 755 "$work/broken-x/Xvfb" "$work/hung-x/Xvfb"
+chmod 755 "$work/broken-x/Xvfb" "$work/hung-x/Xvfb" "$work/noting/xauth"
 
 check "a prefix outside build/ is refused and left whole" 1 "" \
     "^wine-run: $theirs is no prefix of the build's; name one under $root/build\$" -- \
@@ -45,9 +47,11 @@ check "a program left open holds up no other" 0 "" "" -- \
      QUINDARELVOXEN_DISPLAY=private timeout 60 "$wine_run" "$work/ours" cmd /c exit 0; status=$?
      WINEPREFIX=$work/ours env -u TMPDIR wineserver -k; wait $open; exit $status'
 # Only the display's own clients: not one without its cookie, nor another
-# user's (nobody, where the test runs as root).
-check "a private display refuses a client without its cookie, and another user" 0 "own client" "" -- \
-    '. "$root/tools/lib/display.sh" && start_private_display && xdpyinfo >/dev/null && echo "own client" &&
+# user's (nobody, where the test runs as root); and the cookie is on no
+# command line, which every user may read.
+check "a private display refuses a client without its cookie, and another user, and its cookie is on no command line" 0 "own client" "" -- \
+    '. "$root/tools/lib/display.sh" && PATH=$work/noting:$PATH start_private_display && xdpyinfo >/dev/null && echo "own client" &&
+     [ -s "$work/xauth-arguments" ] && ! grep -q -F "$(xauth list | awk "{print \$3}")" "$work/xauth-arguments" &&
      ! XAUTHORITY=/dev/null xdpyinfo >/dev/null 2>&1 &&
      { [ "$(id -u)" != 0 ] || ! setpriv --reuid=65534 --regid=65534 --clear-groups xdpyinfo >/dev/null 2>&1; }'
 check "nothing is written into HOME" 0 "" "" -- 'find "$HOME" -mindepth 1'

@@ -11,10 +11,11 @@ start_private_display() {
     trap 'exit 130' INT
     trap 'exit 143' TERM
     display_dir=$(mktemp -d)
-    # Xvfb takes the cookie whatever display the entry names.
+    # Xvfb takes the cookie whatever display the entry names. xauth reads it
+    # on its standard input: every user may read a command line.
     cookie=$(mcookie)
     : >"$display_dir/auth"
-    xauth -q -f "$display_dir/auth" add :0 . "$cookie"
+    printf 'add :0 . %s\n' "$cookie" | xauth -q -f "$display_dir/auth" source -
     mkfifo "$display_dir/number"
     Xvfb -displayfd 3 -auth "$display_dir/auth" -screen 0 1024x768x24 -nolisten tcp \
         3>"$display_dir/number" 2>"$display_dir/log" &
@@ -28,7 +29,7 @@ start_private_display() {
         echo "$(basename "$0"): Xvfb did not start: ${why:-it ended without a word}" >&2
         exit 1
     fi
-    xauth -q -f "$display_dir/auth" add ":$display_number" . "$cookie"
+    printf 'add :%s . %s\n' "$display_number" "$cookie" | xauth -q -f "$display_dir/auth" source -
     export DISPLAY=":$display_number" XAUTHORITY="$display_dir/auth"
     # No window manager runs there: tools/lib/wine-run tells Wine so.
     export QUINDARELVOXEN_DISPLAY=private

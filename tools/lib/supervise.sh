@@ -10,6 +10,7 @@
 # interrupts, as it would not interrupt a command in the foreground.
 supervise() {
     ! supervised || return 0
+    trust_tmpdir
     env "QUINDARELVOXEN_SUPERVISED_BY_$$=1" setsid "$@" &
     session=$!
     trap 'end_session 130' INT
@@ -41,11 +42,30 @@ end_session() {
     exit "$1"
 }
 
-# The processes of this user's whose environment holds the line $1 (a
-# zombie's holds none): no other user's, whatever their environment says.
+# The processes that this user runs (a setuid program that another starts
+# runs for that other) whose environment holds the line $1 (a zombie's holds
+# none): no other user's, whatever their environment says.
 carrying() {
-    find /proc -mindepth 1 -maxdepth 1 -name '[0-9]*' -uid "$(id -u)" -printf '%p/environ\0' 2>/dev/null |
-        xargs -0 -r grep -l -s -z -x "$1" | cut -d / -f 3
+    grep -l -s -E "^Uid:[[:space:]]+$(id -u)[[:space:]]" /proc/[0-9]*/status | sed 's|status$|environ|' |
+        xargs -r grep -l -s -z -x "$1" | cut -d / -f 3
+}
+
+# Takes TMPDIR, without its links, only where no other user may move what is
+# made in it: in a folder of this user's or root's, as each above it is, none
+# of which another may write into unless it is sticky. Else /tmp it is.
+trust_tmpdir() {
+    [ -n "${TMPDIR:-}" ] || return 0
+    folder=$(realpath -e "$TMPDIR" 2>/dev/null) || folder=
+    trusted=$folder
+    while [ -n "$folder" ]; do
+        owner=$(stat -c %u "$folder") mode=0$(stat -c %a "$folder")
+        { [ "$owner" -eq 0 ] || [ "$owner" -eq "$(id -u)" ]; } &&
+            { [ $((mode & 022)) -eq 0 ] || [ $((mode & 01000)) -ne 0 ]; } || trusted=
+        [ "$folder" != / ] || break
+        folder=$(dirname "$folder")
+    done
+    [ -n "$trusted" ] || echo "$(basename "$0"): TMPDIR $TMPDIR is a folder that another user may change; /tmp instead" >&2
+    export TMPDIR="${trusted:-/tmp}"
 }
 
 # Makes INT and TERM end the calling shell through its EXIT trap, which dash
