@@ -26,9 +26,10 @@ const char usage_text[] =
     "mirrored (A<->Z, B<->Y, ..., a<->z), every other byte as it is.\n"
     "With no FILE, or where FILE is -, read standard input.\n"
     "\n"
-    "  -a, --alphabet=NAME   mirror the alphabet NAME instead: latin (the\n"
-    "                        default), hebrew (alef<->tav, ..., kaf<->lamed) or\n"
-    "                        greek (alpha<->omega, each case within itself)\n"
+    "  -a, --alphabet=NAME   mirror the alphabet NAME, in any case, instead:\n"
+    "                        latin (the default), hebrew (alef<->tav, ...,\n"
+    "                        kaf<->lamed) or greek (alpha<->omega, each case\n"
+    "                        within itself)\n"
     "  -a, --alphabet=CHARS  mirror the characters CHARS within themselves, the\n"
     "                        first with the last and so on; CHARS of the small\n"
     "                        letters a-z alone is read as a NAME\n"
@@ -218,14 +219,14 @@ char image[4 * slice];
 // Writes the image, by the alphabets, of `have` bytes at the buffer's start;
 // `last` ends the text. Moves what it left to the buffer's start, held to be
 // given again before what is read next, and sets `*held` to its size.
-Outcome write_image(size_t have, bool last, size_t *held)
+Outcome write_image(alphabet_stream *stream, size_t have, bool last, size_t *held)
 {
     size_t at = 0;
     size_t took = 1;
     while (at < have && took > 0) {
         const size_t piece = have - at < slice ? have - at : slice;
         size_t written = 0;
-        took = alphabet_mirror(buffer + at, piece, last && at + piece == have, image, &written);
+        took = alphabet_mirror(stream, buffer + at, piece, last && at + piece == have, image, &written);
         at += took;
         Outcome outcome = write_all(image, written);
         if (outcome != done)
@@ -236,18 +237,23 @@ Outcome write_image(size_t have, bool last, size_t *held)
     return done;
 }
 
-// Writes the image, by the alphabets, of everything that can be read from
-// `input`; a character cut off at the buffer's end waits for the rest.
-Outcome convert_by_alphabets(int input, const char *name)
+// Writes the Atbash image of everything that can be read from `input`: by
+// atbash(), or by the alphabets, a character cut off at the buffer's end
+// waiting for the rest.
+Outcome convert(int input, const char *name)
 {
     size_t held = 0;
+    alphabet_stream stream{};  // each FILE starts afresh: its image stands alone
     for (;;) {
-        long got = read(input, buffer + held, sizeof buffer - held);
+        const long got = read(input, buffer + held, sizeof buffer - held);
         if (got < 0 && errno == EINTR)
             continue;
         // What was held is written as it stands before an error is told.
         const int error = errno;
-        Outcome outcome = write_image(held + static_cast<size_t>(got > 0 ? got : 0), got <= 0, &held);
+        const size_t have = held + static_cast<size_t>(got > 0 ? got : 0);
+        if (!by_alphabets)
+            atbash(buffer, static_cast<int>(have));
+        const Outcome outcome = by_alphabets ? write_image(&stream, have, got <= 0, &held) : write_all(buffer, have);
         if (outcome != done)
             return outcome;
         if (got < 0) {
@@ -256,28 +262,6 @@ Outcome convert_by_alphabets(int input, const char *name)
         }
         if (got == 0)
             return done;
-    }
-}
-
-// Writes the Atbash image of everything that can be read from `input`.
-Outcome convert(int input, const char *name)
-{
-    if (by_alphabets)
-        return convert_by_alphabets(input, name);
-    for (;;) {
-        long got = read(input, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            report_file(name, std::strerror(errno));
-            return read_failed;
-        }
-        if (got == 0)
-            return done;
-        atbash(buffer, static_cast<int>(got));
-        Outcome outcome = write_all(buffer, static_cast<size_t>(got));
-        if (outcome != done)
-            return outcome;
     }
 }
 
@@ -501,7 +485,7 @@ int read_options(int argc, char **argv, int *files)
             report_file(name, why, "alphabet ");
             return 1;
         }
-        by_alphabets = by_alphabets || std::strcmp(name, "latin") != 0;
+        by_alphabets = !alphabet_is_latin();
     }
     return -1;
 }
