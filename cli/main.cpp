@@ -1,5 +1,6 @@
 // atbash: writes the Atbash image of its input, in the manner of cat.
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -9,6 +10,9 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <clocale>
+#include <cwchar>
+#include <cwctype>
 #include <unistd.h>
 // A 32-bit build reads files of 2 GiB and more only with a 64-bit off_t
 // (_FILE_OFFSET_BITS=64, which the build defines).
@@ -84,7 +88,7 @@ struct Said {
 };
 
 // Whether the shell would take `c`, at `at` in `name`, as something else
-// than itself, as coreutils judges it.
+// than itself, as coreutils judges it in a file's name.
 bool shell_special(const char *name, size_t at)
 {
     const char c = name[at];
@@ -92,62 +96,79 @@ bool shell_special(const char *name, size_t at)
         return true;
     if (c == '#' || c == '~')
         return at == 0;
-    return std::strchr(" !\"$&'()*;<=>?[\\]^`|", c) != nullptr;
+    return std::strchr(" !\"$&'()*:;<=>?[\\^`|", c) != nullptr;
 }
 
-bool control(char c)
+// The length of the character at `name`, and whether it is printable, as
+// the locale reads it, as cat does; a byte that begins none is one. On
+// Windows a name is shown in the ANSI code page, a byte a character.
+size_t character(const char *name, bool *printable)
 {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    const auto byte = static_cast<unsigned char>(*name);
+    *printable = byte >= 0x20 && byte != 0x7F;
+#ifndef _WIN32
+    wchar_t c = 0;
+    std::mbstate_t state{};
+    const size_t length = std::mbrtowc(&c, name, std::strlen(name), &state);
+    *printable = length >= 1 && length < static_cast<size_t>(-2) && std::iswprint(static_cast<wint_t>(c));
+    if (*printable)
+        return length;
+#endif
+    return 1;
 }
 
 enum Quoting : unsigned char { as_it_is, in_double_quotes, in_single_quotes };
 
 // How coreutils quotes `name`: as it is where the shell would take it so;
-// in double quotes where a single quote is all that needs them; else in
-// single quotes.
+// in double quotes where it holds a single quote and nothing else that
+// double quotes would not keep; else in single quotes.
 Quoting quoting_of(const char *name)
 {
     bool plain = *name != '\0';
     bool quote = false;
-    bool single = false;  // what double quotes would not keep as it is
-    for (size_t i = 0; name[i]; ++i) {
-        plain = plain && !shell_special(name, i) && !control(name[i]);
+    bool kept = true;
+    for (size_t i = 0; name[i];) {
+        bool printable = false;
+        const size_t length = character(name + i, &printable);
+        plain = plain && printable && !shell_special(name, i);
         quote = quote || name[i] == '\'';
-        single = single || control(name[i]) || std::strchr("\"$`\\!", name[i]) != nullptr;
+        kept = kept && printable &&
+               (length > 1 ||
+                std::strchr(" %'+,-./0123456789:@ABCDEFGHIJKLMNOPQRSTUVWXYZ]_abcdefghijklmnopqrstuvwxyz", name[i]) !=
+                    nullptr ||
+                ((name[i] == '#' || name[i] == '~') && i == 0));
+        i += length;
     }
     if (plain)
         return as_it_is;
-    return quote && !single ? in_double_quotes : in_single_quotes;
+    return quote && kept ? in_double_quotes : in_single_quotes;
 }
 
-// `name` in single quotes, a run of control characters as $'\n\001', and a
-// single quote as '\''.
+// `name` in single quotes, a run of characters that are not printable as
+// $'\n\001', and a single quote as '\'', which also ends such a run.
 void put_single_quoted(Said &said, const char *name)
 {
     said.put('\'');
     bool escaping = false;
-    for (const char *c = name; *c; ++c) {
-        if (control(*c)) {
-            said.put(escaping ? "" : "'$'");
-            escaping = true;
+    for (const char *c = name; *c;) {
+        bool printable = false;
+        const char *end = c + character(c, &printable);
+        if (printable == escaping && *c != '\'')
+            said.put(printable ? "''" : "'$'");
+        escaping = !printable;
+        for (; c < end; ++c) {
             const char *named = std::strchr("\aa\bb\ff\nn\rr\tt\vv", *c);
-            const auto code = static_cast<unsigned char>(*c);
-            const char octal[] = {'\\',
-                                  static_cast<char>('0' + (code >> 6)),
-                                  static_cast<char>('0' + ((code >> 3) & 7)),
-                                  static_cast<char>('0' + (code & 7)),
-                                  '\0'};
-            said.put(named ? "\\" : octal);
-            if (named)
+            if (printable && *c == '\'')
+                said.put("'\\''");
+            else if (printable)
+                said.put(*c);
+            else
+                said.put('\\');
+            if (!printable && named)
                 said.put(named[1]);
-            continue;
+            for (int shift = 6; !printable && !named && shift >= 0; shift -= 3)
+                said.put(static_cast<char>('0' + ((static_cast<unsigned char>(*c) >> shift) & 7)));
         }
-        said.put(escaping ? "''" : "");
-        escaping = false;
-        if (*c == '\'')
-            said.put("'\\''");
-        else
-            said.put(*c);
     }
     said.put('\'');
 }
@@ -160,19 +181,14 @@ void report_file(const char *name, const char *why, const char *kind = "")
     said.put("atbash: ");
     said.put(kind);
     // An alphabet is always quoted, as coreutils quotes an argument.
-    const Quoting quoting = quoting_of(name);
-    switch (*kind && quoting == as_it_is ? in_single_quotes : quoting) {
-    case as_it_is:
-        said.put(name);
-        break;
-    case in_double_quotes:
-        said.put('"');
-        said.put(name);
-        said.put('"');
-        break;
-    case in_single_quotes:
+    const Quoting quoting = *kind && quoting_of(name) == as_it_is ? in_single_quotes : quoting_of(name);
+    const char *mark = quoting == in_double_quotes ? "\"" : "";
+    if (quoting == in_single_quotes) {
         put_single_quoted(said, name);
-        break;
+    } else {
+        said.put(mark);
+        said.put(name);
+        said.put(mark);
     }
     said.put(": ");
     said.put(why);
@@ -500,6 +516,8 @@ static int run(int argc, char **argv)
     _setmode(1, _O_BINARY);
     if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(1))) == FILE_TYPE_CHAR)
         largest_write = 32 * 1024;
+#else
+    std::setlocale(LC_CTYPE, "");  // names are shown as the locale shows them, as cat does
 #endif
     widen_pipe(1);
     int files = 0;
