@@ -61,14 +61,14 @@ bool final_form_in(const std::string &text)
 void check_alphabets(const uint8_t *data, size_t size)
 {
     const std::string text(reinterpret_cast<const char *>(data), size);
-    const std::string once = alphabet_image(text, size, alphabet_ways);
+    const std::string once = alphabet_image(text, size, alphabet_ways[0]);
     for (int i = 0; i < alphabet_way_count; ++i)
         if (alphabet_ways[i].runs_here() &&
-            (alphabet_image(text, size ? data[0] % (size + 1) : 0, &alphabet_ways[i]) != once ||
-             alphabet_image(text, size ? data[size - 1] % (size + 1) : 0, &alphabet_ways[i]) != once))
+            (alphabet_image(text, size ? data[0] % (size + 1) : 0, alphabet_ways[i]) != once ||
+             alphabet_image(text, size ? data[size - 1] % (size + 1) : 0, alphabet_ways[i]) != once))
             std::abort();
-    const std::string twice = alphabet_image(once, size / 2);
-    if (once.size() != size || alphabet_image(twice, twice.size() / 3) != once ||
+    const std::string twice = alphabet_image(once, size / 2, alphabet_ways[0]);
+    if (once.size() != size || alphabet_image(twice, twice.size() / 3, alphabet_ways[0]) != once ||
         (!final_form_in(text + once + twice) && twice != text))
         std::abort();
 }

@@ -137,8 +137,6 @@ posix check "100 MB stream"             0 "<empty"      "" -- 'a=$(yes "The quic
 # costs a second, only the rows that try atbash.exe's options, UTF-16 arguments and binary input.
 printf 'x' >straddle && yes 'בבל ששך' | head -n 40000 >>straddle
 printf 'x' >straddle.out && yes 'ששך בבל' | head -n 40000 >>straddle.out
-posix check "alphabet: final forms as written" 0 'ששך, בכפי. כְלָ כ ל אט״ל תפ"י ξόχκη η σ' "" -- \
-    $'printf %s \'בבל, שלום. לְךָ ל כ תנ״ך או"ם λόγος σ η\' | atbash -a hebrew -a greek'
 check "alphabet: several, one twice, of 1 to 4 bytes, names in any case, Latin last" 0 \
     'Za ωα ΩΨΧ תשרקצפעסנמלכיטחזוהדגבא z8y7 😀€!' "" -- "printf 'Az αω ΑΒΓ אבגדהוזחטיכלמנסעפצקרשת a1b2 !€😀' |
     atbash -a hebrew -a greek --alphabet=0123456789 --alphabet HEBREW '--alphabet=!€😀' -aLatin"
@@ -150,9 +148,7 @@ check "alphabet: all 256 byte values, twice" 0 "<bytes" "" -- 'a="-a hebrew -a g
 posix check "alphabet: a full disk, midway and at the end" 1 "<empty" '^atbash: write error: No space left on device$' -- \
     'atbash -a hebrew hello >/dev/full 2>/dev/null && exit 9; printf ל | atbash -a hebrew >/dev/full'
 posix check "alphabet: in place, as long"         0 "ששך" "" -- 'printf בבל >place && atbash -a hebrew place 1<>place && cat place'
-posix check "alphabet: in place, longer, refused" 1 "aא" '^atbash: place: input file is output file$' -- \
-    'printf aא >place && atbash -a aא place 1<>place; status=$?; cat place; exit $status'
-# The refusals, each in its own words, the alphabet named as C.UTF-8 shows it.
+posix check "alphabet: in place, longer, refused" 1 "aא" '^atbash: place: input file is output file$' -- 'printf aא >place && atbash -a aא place 1<>place; status=$?; cat place; exit $status'
 check "alphabet: an unknown name"    1 "<empty" "^atbash: alphabet 'hebrw': no alphabet has that name \\(latin, hebrew, greek\\)$" -- 'atbash -a hebrw hello'
 posix check "alphabet: one character" 1 "<empty" "^atbash: alphabet 'é': an alphabet needs two characters at least$" -- 'LC_ALL=C.UTF-8 atbash -a é hello'
 posix check "alphabet: a combining mark alone" 1 "<empty" $'^atbash: alphabet \'e\xcc\x81\': it holds a combining mark, which is no character alone$' -- $'LC_ALL=C.UTF-8 atbash -a e\xcc\x81 hello'
