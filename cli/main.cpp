@@ -281,15 +281,6 @@ Outcome convert(int input, const char *name)
     }
 }
 
-#ifdef _WIN32
-// Whether two volumes' serial numbers may name the same volume: Wine tells
-// none (0) for a Unix file that it was given as standard output.
-bool same_volume(unsigned long long one, unsigned long long other)
-{
-    return one == other || !one || !other;
-}
-#endif
-
 // Whether reading `input` would read back what is written: the output is
 // a regular file, and the input is that same file, not yet read to its end
 // (as `atbash f >> f`, which would otherwise grow f until the disk is full).
@@ -299,33 +290,38 @@ bool same_volume(unsigned long long one, unsigned long long other)
 bool is_output(int input)
 {
 #ifdef _WIN32
-    auto *file = reinterpret_cast<HANDLE>(_get_osfhandle(input));
-    auto *output = reinterpret_cast<HANDLE>(_get_osfhandle(1));
-    if (GetFileType(output) != FILE_TYPE_DISK)
+    HANDLE files[2] = {reinterpret_cast<HANDLE>(_get_osfhandle(input)), reinterpret_cast<HANDLE>(_get_osfhandle(1))};
+    if (GetFileType(files[1]) != FILE_TYPE_DISK)
         return false;
     const long long position = _lseeki64(input, 0, SEEK_CUR);
-    // The volume's serial number and the file's index name a file on every
-    // Windows since 2000.
-    BY_HANDLE_FILE_INFORMATION in{};
-    BY_HANDLE_FILE_INFORMATION out{};
-    if (GetFileInformationByHandle(file, &in) && GetFileInformationByHandle(output, &out))
-        return same_volume(in.dwVolumeSerialNumber, out.dwVolumeSerialNumber) &&
-               in.nFileIndexHigh == out.nFileIndexHigh && in.nFileIndexLow == out.nFileIndexLow &&
-               position < (static_cast<long long>(in.nFileSizeHigh) << 32 | in.nFileSizeLow);
-    // Wine 8 answers that for no Unix file given to it as standard output,
-    // but tells such a file's ID (Windows 8 on). The function is looked up by
-    // name, so that the program still starts on every Windows since 2000.
+    // The volume's serial number and the file's index name a file, Windows 2000 on.
+    BY_HANDLE_FILE_INFORMATION by[2] = {};
+    if (GetFileInformationByHandle(files[0], &by[0]) && GetFileInformationByHandle(files[1], &by[1]) &&
+        by[0].dwVolumeSerialNumber && by[1].dwVolumeSerialNumber)
+        return by[0].dwVolumeSerialNumber == by[1].dwVolumeSerialNumber &&
+               by[0].nFileIndexHigh == by[1].nFileIndexHigh && by[0].nFileIndexLow == by[1].nFileIndexLow &&
+               position < (static_cast<long long>(by[0].nFileSizeHigh) << 32 | by[0].nFileSizeLow);
+    // Wine tells neither for a Unix file given as standard input or output,
+    // nor a volume (0) for one off its drives' file systems, but their IDs
+    // and times, as Windows 8 on does (looked up by name, for Windows 2000).
+    // Two files on two file systems may share an ID: where a volume is
+    // unknown, the same times, to 100 ns, tell one file.
     using Query = BOOL(WINAPI *)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     auto query = reinterpret_cast<Query>(
         reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
-    FILE_ID_INFO in_id{};
-    FILE_ID_INFO out_id{};
+    FILE_ID_INFO id[2] = {};
+    FILE_BASIC_INFO times[2] = {};
     FILE_STANDARD_INFO size{};
-    if (!query || !query(file, FileIdInfo, &in_id, sizeof in_id) ||
-        !query(output, FileIdInfo, &out_id, sizeof out_id) || !query(file, FileStandardInfo, &size, sizeof size))
-        return false;
-    return same_volume(in_id.VolumeSerialNumber, out_id.VolumeSerialNumber) &&
-           std::memcmp(&in_id.FileId, &out_id.FileId, sizeof in_id.FileId) == 0 && position < size.EndOfFile.QuadPart;
+    for (int i = 0; i < 2; ++i)
+        if (!query || !query(files[i], FileIdInfo, &id[i], sizeof id[i]) ||
+            !query(files[i], FileBasicInfo, &times[i], sizeof times[i]) ||
+            !query(files[0], FileStandardInfo, &size, sizeof size))
+            return false;
+    const bool same_times = std::memcmp(&times[0], &times[1], offsetof(FILE_BASIC_INFO, FileAttributes)) == 0;
+    return std::memcmp(&id[0].FileId, &id[1].FileId, sizeof id[0].FileId) == 0 &&
+           (id[0].VolumeSerialNumber && id[1].VolumeSerialNumber ? id[0].VolumeSerialNumber == id[1].VolumeSerialNumber
+                                                                 : same_times) &&
+           position < size.EndOfFile.QuadPart;
 #else
     struct stat in = {};
     struct stat out = {};
@@ -344,9 +340,7 @@ bool is_output(int input)
 
 // Grows the pipe that `fd` may be to 1 MiB, where the system allows it: the
 // program at its other end and this one then wait on each other a quarter
-// as often, and a pipe at either end of atbash is faster than one between
-// two cats (bench/compare.sh). A pipe that is already as large stays so;
-// anything else is left as it is.
+// as often (bench/compare.sh). Anything else is left as it is.
 void widen_pipe(int fd)
 {
 #ifdef F_SETPIPE_SZ
@@ -378,15 +372,15 @@ int open_input(const char *name)
     return -1;
 }
 
-// A name as the console and the ANSI code page show it, '?' for what they
-// lack.
+// A name, UTF-8, as the console and the ANSI code page show it, '?' for
+// what they lack.
 const char *printed(const char *name)
 {
+    static wchar_t wide[32768];
     static char shown[2 * 32768];
-    for (int i = 0; utf8_args[i]; ++i)
-        if (utf8_args[i] == name &&
-            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide_args[i], -1, shown, sizeof shown, "?", nullptr))
-            return shown;
+    if (MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, 32768) &&
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, shown, sizeof shown, "?", nullptr))
+        return shown;
     return name;
 }
 #else
@@ -437,14 +431,16 @@ int print(const char *text)
 // (`missing`) lacks its argument.
 int unknown_option(const char *arg, bool missing = false)
 {
-    if (missing && arg[1] == '-')
-        static_cast<void>(std::fprintf(stderr, "atbash: option '%s' requires an argument\n", arg));
-    else if (missing)
-        static_cast<void>(std::fprintf(stderr, "atbash: option requires an argument -- '%c'\n", arg[1]));
-    else if (arg[1] == '-')
-        static_cast<void>(std::fprintf(stderr, "atbash: unrecognized option '%s'\n", arg));
+    if (arg[1] == '-')
+        static_cast<void>(
+            std::fprintf(stderr,
+                         missing ? "atbash: option '%s' requires an argument\n" : "atbash: unrecognized option '%s'\n",
+                         arg));
     else
-        static_cast<void>(std::fprintf(stderr, "atbash: invalid option -- '%c'\n", arg[1]));
+        static_cast<void>(
+            std::fprintf(stderr,
+                         missing ? "atbash: option requires an argument -- '%c'\n" : "atbash: invalid option -- '%c'\n",
+                         arg[1]));
     static_cast<void>(std::fputs("Try 'atbash --help' for more information.\n", stderr));
     return 1;
 }
@@ -498,7 +494,7 @@ int read_options(int argc, char **argv, int *files)
         if (name == arg)
             return unknown_option(arg);
         if (const char *why = alphabet_add(name)) {
-            report_file(name, why, "alphabet ");
+            report_file(printed(name), why, "alphabet ");
             return 1;
         }
         by_alphabets = !alphabet_is_latin();

@@ -2,8 +2,9 @@
 # cli_test.sh [RUNNER...] ATBASH
 #
 # The atbash command as a user meets it, one row per case; `LC_ALL=C tr` is
-# the oracle. With a RUNNER (Wine), the POSIX rows are left out. Natively,
-# FAULTS names the library of tests/faults.cpp.
+# the oracle. With a RUNNER (Wine), the POSIX rows are left out, and the rows
+# run in C.UTF-8, as Wine reads the arguments' bytes in the locale's character
+# set. Natively, FAULTS names the library of tests/faults.cpp.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -23,6 +24,7 @@ atbash() {
 }
 export -f atbash
 emulated=$(($# > 1))
+[ "$emulated" = 0 ] || export LC_ALL=C.UTF-8
 [ "$emulated" = 1 ] || [ -n "${FAULTS:-}" ] || { echo "cli_test: set FAULTS to the faults library" >&2; exit 2; }
 cd "$work" || exit 1
 
@@ -96,6 +98,7 @@ odd_names() { printf '%s\0' $'a\nb' $'\tx' $'x\n' 'a b' "it's" "it's \$x" 'a*' '
 export -f odd_names
 posix check "missing files named as cat names them" 0 "" "" -- 'for LC_ALL in C C.UTF-8; do export LC_ALL
     diff <(odd_names | xargs -0 cat 2>&1 | sed "s/^cat: //") <(odd_names | xargs -0 bash -c "atbash \"\$@\"" sh 2>&1 | sed "s/^atbash: //") || exit; done'
+check "a name after -- named as any other, not as UTF-8 on Windows" 0 "" "" -- 'diff <(atbash -- Ελλάδα 2>&1) <(atbash Ελλάδα 2>&1)'
 # As coreutils says it: the option, then where to look.
 check "unknown option"            1 "<empty" "^atbash: invalid option -- 'x'$" -- \
     'atbash -x hello 2>err; status=$?; head -n 1 err >&2; tail -n +2 err | grep -qx "Try .atbash --help. for more information." && exit $status'
@@ -109,6 +112,11 @@ check "input file is output file" 1 "<self.out"   '^atbash: self: input file is 
 check "standard input is output"  1 "<hello"      '^atbash: -: input file is output file$' -- \
     'cp hello self; (ulimit -f 100; atbash <self >>self); status=$?; cat self; exit $status'
 posix check "a closed standard output" 1 "<empty" '^atbash: standard output: Bad file descriptor$' -- 'atbash hello >&-'
+# Two files that share an ID on two file systems, whose volume Wine tells as 0: a new one on /dev/shm, one of /sys or /usr.
+check "input and output that share an ID on two file systems" 0 "" "" -- 'out=$(mktemp -d /dev/shm/atbash.XXXXXX); trap "rm -r $out" EXIT
+    declare -A in; while read -r i p; do in[$i]=$p; done < <(find /sys /usr -xdev -type f -readable -size +0 -printf "%i %p\n" 2>/dev/null)
+    for n in {1..20000}; do : >"$out/$n"; f=${in[$(stat -c %i "$out/$n")]:-}; [ -n "$f" ] && head -c 1 "$f" >/dev/null 2>&1 && break; done
+    atbash "$f" >>"$out/$n" && LC_ALL=C tr A-Za-z ZYXWVUTSRQPONMLKJIHGFEDCBAzyxwvutsrqponmlkjihgfedcba <"$f" | cmp - "$out/$n"'
 posix check "a terminal for input and output" 0 "Svool, Dliow!" "" -- \
     'SHELL=/bin/bash script -qec atbash /dev/null <hello | tr -d "\r" | tail -n 1'
 posix check "a hundred files, with 64 descriptors" 0 "<hundred.out" "" -- 'ulimit -n 64; atbash $(printf "hello %.0s" {1..100})'
