@@ -513,7 +513,7 @@ static int run(int argc, char **argv)
     if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(1))) == FILE_TYPE_CHAR)
         largest_write = 32 * 1024;
 #else
-    std::setlocale(LC_CTYPE, "");  // names are shown as the locale shows them, as cat does
+    static_cast<void>(std::setlocale(LC_CTYPE, ""));  // names are shown as the locale shows them, as cat does
 #endif
     widen_pipe(1);
     int files = 0;

@@ -332,11 +332,10 @@ const char *add_named_or_own(const char *name)
 
 /* The wide way's tables, made from the entries and part_of(): a character of
  * one byte's image, or 0x80 for the portable way; by a first byte's low six
- * bits, 0x80 where its characters take the portable way; and where they
- * change, a slot for that byte, holding by the second byte's low six bits
- * the image's first byte (0x20 added for a letter, 0 for the portable way)
- * and second (0x40 added for a final form). A slot's letters are of one
- * script. */
+ * bits, 0x80 where its characters take the portable way; where they change,
+ * a slot for that byte, holding by the second byte's low six bits the image's
+ * first byte (0x20 added for a letter, 0 for the portable way) and second
+ * (0x40 added for a final form), its letters of one script. */
 const int slot_count = 4;
 struct Plan {
     bool ascii_changes;
@@ -350,6 +349,44 @@ struct Plan {
 };
 Plan plan;
 
+/* Plans the characters of two bytes that begin with `lead`. */
+void plan_lead(unsigned lead)
+{
+    unsigned char firsts[64] = {};
+    unsigned char seconds[64] = {};
+    bool all = true;
+    bool changes = false;
+    unsigned script = 0;
+    for (unsigned low = 0; low < 64; ++low) {
+        // The portable way: another length, a final form of another lead, a mark or sign.
+        const unsigned char bytes[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(0x80 | low)};
+        char32_t c = 0;
+        unsigned char image[4] = {};
+        const int length = decode(bytes, 2, &c);
+        const uint32_t found = entry(c);
+        const char32_t mirror = found ? found & code_bits : c;
+        const unsigned char part = finals_added ? part_of(c) : 0;
+        if (length != 2 || encode(mirror, image) != 2 || part >= mark ||
+            ((found & has_final) && (mirror & 0x3F) == 0)) {
+            all = false;
+            continue;
+        }
+        firsts[low] = static_cast<unsigned char>(image[0] | (part ? 0x20 : 0));
+        seconds[low] = static_cast<unsigned char>(image[1] | ((found & has_final) ? 0x40 : 0));
+        changes = changes || mirror != c;
+        script |= part;
+    }
+    if (changes && plan.slots < slot_count && script != (hebrew | greek)) {
+        const int k = plan.slots++;
+        plan.leads[k] = static_cast<unsigned char>(lead);
+        plan.scripts[k] = static_cast<unsigned char>(script);
+        std::memcpy(plan.firsts[k], firsts, sizeof firsts);
+        std::memcpy(plan.seconds[k], seconds, sizeof seconds);
+    } else if (changes || script || !all) {
+        plan.kinds[lead & 0x3F] = 0x80;
+    }
+}
+
 void make_plan()
 {
     plan = {};
@@ -360,42 +397,8 @@ void make_plan()
         plan.ascii[b] = static_cast<unsigned char>(portable ? 0x80 : mirror);
         plan.ascii_changes = plan.ascii_changes || plan.ascii[b] != b;
     }
-    for (unsigned lead = 0xC0; lead < 0x100; ++lead) {
-        unsigned char firsts[64] = {};
-        unsigned char seconds[64] = {};
-        bool all = true;
-        bool changes = false;
-        unsigned script = 0;
-        for (unsigned low = 0; low < 64; ++low) {
-            // The portable way: another length, a final form of another
-            // first byte, a mark or joining sign.
-            const unsigned char bytes[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(0x80 | low)};
-            char32_t c = 0;
-            unsigned char image[4] = {};
-            const int length = decode(bytes, 2, &c);
-            const uint32_t found = entry(c);
-            const char32_t mirror = found ? found & code_bits : c;
-            const unsigned char part = finals_added ? part_of(c) : 0;
-            if (length != 2 || encode(mirror, image) != 2 || part >= mark ||
-                ((found & has_final) && (mirror & 0x3F) == 0)) {
-                all = false;
-                continue;
-            }
-            firsts[low] = static_cast<unsigned char>(image[0] | (part ? 0x20 : 0));
-            seconds[low] = static_cast<unsigned char>(image[1] | ((found & has_final) ? 0x40 : 0));
-            changes = changes || mirror != c;
-            script |= part;
-        }
-        if (changes && plan.slots < slot_count && script != (hebrew | greek)) {
-            const int k = plan.slots++;
-            plan.leads[k] = static_cast<unsigned char>(lead);
-            plan.scripts[k] = static_cast<unsigned char>(script);
-            std::memcpy(plan.firsts[k], firsts, sizeof firsts);
-            std::memcpy(plan.seconds[k], seconds, sizeof seconds);
-        } else if (changes || script || !all) {
-            plan.kinds[lead & 0x3F] = 0x80;
-        }
-    }
+    for (unsigned lead = 0xC0; lead < 0x100; ++lead)
+        plan_lead(lead);
 }
 
 #define WIDE __attribute__((target("avx512bw,avx512vbmi")))
@@ -411,12 +414,11 @@ WIDE inline __m512i look_up(const unsigned char *table, __m512i index)
     return _mm512_maskz_permutexvar_epi8(~0ULL, index, _mm512_loadu_si512(table));
 }
 
-/* Takes a window of 64 bytes at in[0], where in[-1] and in[64] are there
- * too, where each of its characters is of one or two bytes, its image as
- * long, and no mark: writes out[0, 64), takes the characters that start in
- * its first 61 bytes and returns the bytes that they take, 61 or 62 (what
- * follows is written again). Else returns 0, with `*until` where the last
- * character that goes the portable way ends. */
+/* Takes a window of 64 bytes at in[0], in[-1] and in[64] there too, where
+ * each character is of one or two bytes, its image as long, and no mark:
+ * writes out[0, 64), takes the characters that start in its first 61 bytes
+ * and returns the bytes that they take, 61 or 62 (what follows is written
+ * again). Else 0, `*until` where the last that goes the portable way ends. */
 WIDE size_t take_window(const unsigned char *in, unsigned char *out, alphabet_stream &s, size_t *until)
 {
     const __m512i before = _mm512_loadu_si512(in - 1);
