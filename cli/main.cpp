@@ -10,6 +10,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <climits>
 #include <clocale>
 #include <cwchar>
 #include <cwctype>
@@ -109,7 +110,7 @@ size_t character(const char *name, bool *printable)
 #ifndef _WIN32
     wchar_t c = 0;
     std::mbstate_t state{};
-    const size_t length = std::mbrtowc(&c, name, std::strlen(name), &state);
+    const size_t length = std::mbrtowc(&c, name, strnlen(name, MB_LEN_MAX), &state);
     *printable = length >= 1 && length < static_cast<size_t>(-2) && std::iswprint(static_cast<wint_t>(c));
     if (*printable)
         return length;
