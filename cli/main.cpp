@@ -1,5 +1,6 @@
 // atbash: writes the Atbash image of its input, in the manner of cat.
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -9,6 +10,10 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <climits>
+#include <clocale>
+#include <cwchar>
+#include <cwctype>
 #include <unistd.h>
 // A 32-bit build reads files of 2 GiB and more only with a 64-bit off_t
 // (_FILE_OFFSET_BITS=64, which the build defines).
@@ -26,9 +31,10 @@ const char usage_text[] =
     "mirrored (A<->Z, B<->Y, ..., a<->z), every other byte as it is.\n"
     "With no FILE, or where FILE is -, read standard input.\n"
     "\n"
-    "  -a, --alphabet=NAME   mirror the alphabet NAME instead: latin (the\n"
-    "                        default), hebrew (alef<->tav, ..., kaf<->lamed) or\n"
-    "                        greek (alpha<->omega, each case within itself)\n"
+    "  -a, --alphabet=NAME   mirror the alphabet NAME, in any case, instead:\n"
+    "                        latin (the default), hebrew (alef<->tav, ...,\n"
+    "                        kaf<->lamed) or greek (alpha<->omega, each case\n"
+    "                        within itself)\n"
     "  -a, --alphabet=CHARS  mirror the characters CHARS within themselves, the\n"
     "                        first with the last and so on; CHARS of the small\n"
     "                        letters a-z alone is read as a NAME\n"
@@ -83,7 +89,7 @@ struct Said {
 };
 
 // Whether the shell would take `c`, at `at` in `name`, as something else
-// than itself, as coreutils judges it.
+// than itself, as coreutils judges it in a file's name.
 bool shell_special(const char *name, size_t at)
 {
     const char c = name[at];
@@ -91,62 +97,79 @@ bool shell_special(const char *name, size_t at)
         return true;
     if (c == '#' || c == '~')
         return at == 0;
-    return std::strchr(" !\"$&'()*;<=>?[\\]^`|", c) != nullptr;
+    return std::strchr(" !\"$&'()*:;<=>?[\\^`|", c) != nullptr;
 }
 
-bool control(char c)
+// The length of the character at `name`, and whether it is printable, as
+// the locale reads it, as cat does; a byte that begins none is one. On
+// Windows a name is shown in the ANSI code page, a byte a character.
+size_t character(const char *name, bool *printable)
 {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    const auto byte = static_cast<unsigned char>(*name);
+    *printable = byte >= 0x20 && byte != 0x7F;
+#ifndef _WIN32
+    wchar_t c = 0;
+    std::mbstate_t state{};
+    const size_t length = std::mbrtowc(&c, name, strnlen(name, MB_LEN_MAX), &state);
+    *printable = length >= 1 && length < static_cast<size_t>(-2) && std::iswprint(static_cast<wint_t>(c));
+    if (*printable)
+        return length;
+#endif
+    return 1;
 }
 
 enum Quoting : unsigned char { as_it_is, in_double_quotes, in_single_quotes };
 
 // How coreutils quotes `name`: as it is where the shell would take it so;
-// in double quotes where a single quote is all that needs them; else in
-// single quotes.
+// in double quotes where it holds a single quote and nothing else that
+// double quotes would not keep; else in single quotes.
 Quoting quoting_of(const char *name)
 {
     bool plain = *name != '\0';
     bool quote = false;
-    bool single = false;  // what double quotes would not keep as it is
-    for (size_t i = 0; name[i]; ++i) {
-        plain = plain && !shell_special(name, i) && !control(name[i]);
+    bool kept = true;
+    for (size_t i = 0; name[i];) {
+        bool printable = false;
+        const size_t length = character(name + i, &printable);
+        plain = plain && printable && !shell_special(name, i);
         quote = quote || name[i] == '\'';
-        single = single || control(name[i]) || std::strchr("\"$`\\!", name[i]) != nullptr;
+        kept = kept && printable &&
+               (length > 1 ||
+                std::strchr(" %'+,-./0123456789:@ABCDEFGHIJKLMNOPQRSTUVWXYZ]_abcdefghijklmnopqrstuvwxyz", name[i]) !=
+                    nullptr ||
+                ((name[i] == '#' || name[i] == '~') && i == 0));
+        i += length;
     }
     if (plain)
         return as_it_is;
-    return quote && !single ? in_double_quotes : in_single_quotes;
+    return quote && kept ? in_double_quotes : in_single_quotes;
 }
 
-// `name` in single quotes, a run of control characters as $'\n\001', and a
-// single quote as '\''.
+// `name` in single quotes, a run of characters that are not printable as
+// $'\n\001', and a single quote as '\'', which also ends such a run.
 void put_single_quoted(Said &said, const char *name)
 {
     said.put('\'');
     bool escaping = false;
-    for (const char *c = name; *c; ++c) {
-        if (control(*c)) {
-            said.put(escaping ? "" : "'$'");
-            escaping = true;
+    for (const char *c = name; *c;) {
+        bool printable = false;
+        const char *end = c + character(c, &printable);
+        if (printable == escaping && *c != '\'')
+            said.put(printable ? "''" : "'$'");
+        escaping = !printable;
+        for (; c < end; ++c) {
             const char *named = std::strchr("\aa\bb\ff\nn\rr\tt\vv", *c);
-            const auto code = static_cast<unsigned char>(*c);
-            const char octal[] = {'\\',
-                                  static_cast<char>('0' + (code >> 6)),
-                                  static_cast<char>('0' + ((code >> 3) & 7)),
-                                  static_cast<char>('0' + (code & 7)),
-                                  '\0'};
-            said.put(named ? "\\" : octal);
-            if (named)
+            if (printable && *c == '\'')
+                said.put("'\\''");
+            else if (printable)
+                said.put(*c);
+            else
+                said.put('\\');
+            if (!printable && named)
                 said.put(named[1]);
-            continue;
+            for (int shift = 6; !printable && !named && shift >= 0; shift -= 3)
+                said.put(static_cast<char>('0' + ((static_cast<unsigned char>(*c) >> shift) & 7)));
         }
-        said.put(escaping ? "''" : "");
-        escaping = false;
-        if (*c == '\'')
-            said.put("'\\''");
-        else
-            said.put(*c);
     }
     said.put('\'');
 }
@@ -159,19 +182,14 @@ void report_file(const char *name, const char *why, const char *kind = "")
     said.put("atbash: ");
     said.put(kind);
     // An alphabet is always quoted, as coreutils quotes an argument.
-    const Quoting quoting = quoting_of(name);
-    switch (*kind && quoting == as_it_is ? in_single_quotes : quoting) {
-    case as_it_is:
-        said.put(name);
-        break;
-    case in_double_quotes:
-        said.put('"');
-        said.put(name);
-        said.put('"');
-        break;
-    case in_single_quotes:
+    const Quoting quoting = *kind && quoting_of(name) == as_it_is ? in_single_quotes : quoting_of(name);
+    const char *mark = quoting == in_double_quotes ? "\"" : "";
+    if (quoting == in_single_quotes) {
         put_single_quoted(said, name);
-        break;
+    } else {
+        said.put(mark);
+        said.put(name);
+        said.put(mark);
     }
     said.put(": ");
     said.put(why);
@@ -218,14 +236,14 @@ char image[4 * slice];
 // Writes the image, by the alphabets, of `have` bytes at the buffer's start;
 // `last` ends the text. Moves what it left to the buffer's start, held to be
 // given again before what is read next, and sets `*held` to its size.
-Outcome write_image(size_t have, bool last, size_t *held)
+Outcome write_image(alphabet_stream *stream, size_t have, bool last, size_t *held)
 {
     size_t at = 0;
     size_t took = 1;
     while (at < have && took > 0) {
         const size_t piece = have - at < slice ? have - at : slice;
         size_t written = 0;
-        took = alphabet_mirror(buffer + at, piece, last && at + piece == have, image, &written);
+        took = alphabet_mirror(stream, buffer + at, piece, last && at + piece == have, image, &written);
         at += took;
         Outcome outcome = write_all(image, written);
         if (outcome != done)
@@ -236,18 +254,23 @@ Outcome write_image(size_t have, bool last, size_t *held)
     return done;
 }
 
-// Writes the image, by the alphabets, of everything that can be read from
-// `input`; a character cut off at the buffer's end waits for the rest.
-Outcome convert_by_alphabets(int input, const char *name)
+// Writes the Atbash image of everything that can be read from `input`: by
+// atbash(), or by the alphabets, a character cut off at the buffer's end
+// waiting for the rest.
+Outcome convert(int input, const char *name)
 {
     size_t held = 0;
+    alphabet_stream stream{};  // each FILE starts afresh: its image stands alone
     for (;;) {
-        long got = read(input, buffer + held, sizeof buffer - held);
+        const long got = read(input, buffer + held, sizeof buffer - held);
         if (got < 0 && errno == EINTR)
             continue;
         // What was held is written as it stands before an error is told.
         const int error = errno;
-        Outcome outcome = write_image(held + static_cast<size_t>(got > 0 ? got : 0), got <= 0, &held);
+        const size_t have = held + static_cast<size_t>(got > 0 ? got : 0);
+        if (!by_alphabets)
+            atbash(buffer, static_cast<int>(have));
+        const Outcome outcome = by_alphabets ? write_image(&stream, have, got <= 0, &held) : write_all(buffer, have);
         if (outcome != done)
             return outcome;
         if (got < 0) {
@@ -259,37 +282,6 @@ Outcome convert_by_alphabets(int input, const char *name)
     }
 }
 
-// Writes the Atbash image of everything that can be read from `input`.
-Outcome convert(int input, const char *name)
-{
-    if (by_alphabets)
-        return convert_by_alphabets(input, name);
-    for (;;) {
-        long got = read(input, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            report_file(name, std::strerror(errno));
-            return read_failed;
-        }
-        if (got == 0)
-            return done;
-        atbash(buffer, static_cast<int>(got));
-        Outcome outcome = write_all(buffer, static_cast<size_t>(got));
-        if (outcome != done)
-            return outcome;
-    }
-}
-
-#ifdef _WIN32
-// Whether two volumes' serial numbers may name the same volume: Wine tells
-// none (0) for a Unix file that it was given as standard output.
-bool same_volume(unsigned long long one, unsigned long long other)
-{
-    return one == other || !one || !other;
-}
-#endif
-
 // Whether reading `input` would read back what is written: the output is
 // a regular file, and the input is that same file, not yet read to its end
 // (as `atbash f >> f`, which would otherwise grow f until the disk is full).
@@ -299,33 +291,38 @@ bool same_volume(unsigned long long one, unsigned long long other)
 bool is_output(int input)
 {
 #ifdef _WIN32
-    auto *file = reinterpret_cast<HANDLE>(_get_osfhandle(input));
-    auto *output = reinterpret_cast<HANDLE>(_get_osfhandle(1));
-    if (GetFileType(output) != FILE_TYPE_DISK)
+    HANDLE files[2] = {reinterpret_cast<HANDLE>(_get_osfhandle(input)), reinterpret_cast<HANDLE>(_get_osfhandle(1))};
+    if (GetFileType(files[1]) != FILE_TYPE_DISK)
         return false;
     const long long position = _lseeki64(input, 0, SEEK_CUR);
-    // The volume's serial number and the file's index name a file on every
-    // Windows since 2000.
-    BY_HANDLE_FILE_INFORMATION in{};
-    BY_HANDLE_FILE_INFORMATION out{};
-    if (GetFileInformationByHandle(file, &in) && GetFileInformationByHandle(output, &out))
-        return same_volume(in.dwVolumeSerialNumber, out.dwVolumeSerialNumber) &&
-               in.nFileIndexHigh == out.nFileIndexHigh && in.nFileIndexLow == out.nFileIndexLow &&
-               position < (static_cast<long long>(in.nFileSizeHigh) << 32 | in.nFileSizeLow);
-    // Wine 8 answers that for no Unix file given to it as standard output,
-    // but tells such a file's ID (Windows 8 on). The function is looked up by
-    // name, so that the program still starts on every Windows since 2000.
+    // The volume's serial number and the file's index name a file, Windows 2000 on.
+    BY_HANDLE_FILE_INFORMATION by[2] = {};
+    if (GetFileInformationByHandle(files[0], &by[0]) && GetFileInformationByHandle(files[1], &by[1]) &&
+        by[0].dwVolumeSerialNumber && by[1].dwVolumeSerialNumber)
+        return by[0].dwVolumeSerialNumber == by[1].dwVolumeSerialNumber &&
+               by[0].nFileIndexHigh == by[1].nFileIndexHigh && by[0].nFileIndexLow == by[1].nFileIndexLow &&
+               position < (static_cast<long long>(by[0].nFileSizeHigh) << 32 | by[0].nFileSizeLow);
+    // Wine tells neither for a Unix file given as standard input or output,
+    // nor a volume (0) for one off its drives' file systems, but their IDs
+    // and times, as Windows 8 on does (looked up by name, for Windows 2000).
+    // Two files on two file systems may share an ID: where a volume is
+    // unknown, the same times, to 100 ns, tell one file.
     using Query = BOOL(WINAPI *)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     auto query = reinterpret_cast<Query>(
         reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
-    FILE_ID_INFO in_id{};
-    FILE_ID_INFO out_id{};
+    FILE_ID_INFO id[2] = {};
+    FILE_BASIC_INFO times[2] = {};
     FILE_STANDARD_INFO size{};
-    if (!query || !query(file, FileIdInfo, &in_id, sizeof in_id) ||
-        !query(output, FileIdInfo, &out_id, sizeof out_id) || !query(file, FileStandardInfo, &size, sizeof size))
-        return false;
-    return same_volume(in_id.VolumeSerialNumber, out_id.VolumeSerialNumber) &&
-           std::memcmp(&in_id.FileId, &out_id.FileId, sizeof in_id.FileId) == 0 && position < size.EndOfFile.QuadPart;
+    for (int i = 0; i < 2; ++i)
+        if (!query || !query(files[i], FileIdInfo, &id[i], sizeof id[i]) ||
+            !query(files[i], FileBasicInfo, &times[i], sizeof times[i]) ||
+            !query(files[0], FileStandardInfo, &size, sizeof size))
+            return false;
+    const bool same_times = std::memcmp(&times[0], &times[1], offsetof(FILE_BASIC_INFO, FileAttributes)) == 0;
+    return std::memcmp(&id[0].FileId, &id[1].FileId, sizeof id[0].FileId) == 0 &&
+           (id[0].VolumeSerialNumber && id[1].VolumeSerialNumber ? id[0].VolumeSerialNumber == id[1].VolumeSerialNumber
+                                                                 : same_times) &&
+           position < size.EndOfFile.QuadPart;
 #else
     struct stat in = {};
     struct stat out = {};
@@ -344,9 +341,7 @@ bool is_output(int input)
 
 // Grows the pipe that `fd` may be to 1 MiB, where the system allows it: the
 // program at its other end and this one then wait on each other a quarter
-// as often, and a pipe at either end of atbash is faster than one between
-// two cats (bench/compare.sh). A pipe that is already as large stays so;
-// anything else is left as it is.
+// as often (bench/compare.sh). Anything else is left as it is.
 void widen_pipe(int fd)
 {
 #ifdef F_SETPIPE_SZ
@@ -378,15 +373,15 @@ int open_input(const char *name)
     return -1;
 }
 
-// A name as the console and the ANSI code page show it, '?' for what they
-// lack.
+// A name, UTF-8, as the console and the ANSI code page show it, '?' for
+// what they lack.
 const char *printed(const char *name)
 {
+    static wchar_t wide[32768];
     static char shown[2 * 32768];
-    for (int i = 0; utf8_args[i]; ++i)
-        if (utf8_args[i] == name &&
-            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide_args[i], -1, shown, sizeof shown, "?", nullptr))
-            return shown;
+    if (MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, 32768) &&
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, shown, sizeof shown, "?", nullptr))
+        return shown;
     return name;
 }
 #else
@@ -437,14 +432,16 @@ int print(const char *text)
 // (`missing`) lacks its argument.
 int unknown_option(const char *arg, bool missing = false)
 {
-    if (missing && arg[1] == '-')
-        static_cast<void>(std::fprintf(stderr, "atbash: option '%s' requires an argument\n", arg));
-    else if (missing)
-        static_cast<void>(std::fprintf(stderr, "atbash: option requires an argument -- '%c'\n", arg[1]));
-    else if (arg[1] == '-')
-        static_cast<void>(std::fprintf(stderr, "atbash: unrecognized option '%s'\n", arg));
+    if (arg[1] == '-')
+        static_cast<void>(
+            std::fprintf(stderr,
+                         missing ? "atbash: option '%s' requires an argument\n" : "atbash: unrecognized option '%s'\n",
+                         arg));
     else
-        static_cast<void>(std::fprintf(stderr, "atbash: invalid option -- '%c'\n", arg[1]));
+        static_cast<void>(
+            std::fprintf(stderr,
+                         missing ? "atbash: option requires an argument -- '%c'\n" : "atbash: invalid option -- '%c'\n",
+                         arg[1]));
     static_cast<void>(std::fputs("Try 'atbash --help' for more information.\n", stderr));
     return 1;
 }
@@ -498,10 +495,10 @@ int read_options(int argc, char **argv, int *files)
         if (name == arg)
             return unknown_option(arg);
         if (const char *why = alphabet_add(name)) {
-            report_file(name, why, "alphabet ");
+            report_file(printed(name), why, "alphabet ");
             return 1;
         }
-        by_alphabets = by_alphabets || std::strcmp(name, "latin") != 0;
+        by_alphabets = !alphabet_is_latin();
     }
     return -1;
 }
@@ -516,6 +513,8 @@ static int run(int argc, char **argv)
     _setmode(1, _O_BINARY);
     if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(1))) == FILE_TYPE_CHAR)
         largest_write = 32 * 1024;
+#else
+    static_cast<void>(std::setlocale(LC_CTYPE, ""));  // names are shown as the locale shows them, as cat does
 #endif
     widen_pipe(1);
     int files = 0;

@@ -1,10 +1,10 @@
 // libFuzzer target for the cipher core, and each of the loops behind it:
 // exactly the letters change, each to its mirror, nothing outside the count
 // is touched, and a second pass gives the input back. And the same input as
-// UTF-8 through the alphabets (-a): cut anywhere, with the rest given later,
-// as a read cuts it, it gives the same image, as long as the input; the
-// image of the image is the input where no final form is written, and is
-// always the image again.
+// UTF-8 through the alphabets (-a), by each of their ways: cut anywhere, with
+// the rest given later, as a read cuts it, each way gives the portable way's
+// image, as long as the input; the image comes back from its own image, and
+// so does the input where no final form is written.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -53,17 +53,23 @@ bool final_form_in(const std::string &text)
     });
 }
 
+// The input as UTF-8 through each way of the alphabets that this processor
+// runs, cut at two places that the input chooses: each gives the portable
+// way's image, as long as the input. The image is spelled as the rule
+// spells, so twice gives it back; and where no final form stands in the
+// three texts, twice gives the input too.
 void check_alphabets(const uint8_t *data, size_t size)
 {
     const std::string text(reinterpret_cast<const char *>(data), size);
-    const std::string once = alphabet_image(text, size);
-    const std::string twice = alphabet_image(once, size ? data[0] % (size + 1) : 0);
-    if (once.size() != size || alphabet_image(text, size ? data[size - 1] % (size + 1) : 0) != once ||
-        alphabet_image(twice, twice.size() / 2) != once)
-        std::abort();
-    // Where no final form stands in any of the three, no word was spelled
-    // anew: twice gives the input.
-    if (!final_form_in(text + once + twice) && twice != text)
+    const std::string once = alphabet_image(text, size, alphabet_ways[0]);
+    for (int i = 0; i < alphabet_way_count; ++i)
+        if (alphabet_ways[i].runs_here() &&
+            (alphabet_image(text, size ? data[0] % (size + 1) : 0, alphabet_ways[i]) != once ||
+             alphabet_image(text, size ? data[size - 1] % (size + 1) : 0, alphabet_ways[i]) != once))
+            std::abort();
+    const std::string twice = alphabet_image(once, size / 2, alphabet_ways[0]);
+    if (once.size() != size || alphabet_image(twice, twice.size() / 3, alphabet_ways[0]) != once ||
+        (!final_form_in(text + once + twice) && twice != text))
         std::abort();
 }
 
@@ -82,6 +88,12 @@ extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char *** /*argv*/)
     for (const char *alphabet : {"latin", "hebrew", "greek", "0123456789", "¡¿", "€₿"})
         if (alphabet_add(alphabet))
             std::abort();
+    for (int i = 0; i < alphabet_way_count; ++i)
+        (void)std::fprintf(stderr,
+                           "atbash_fuzz: alphabets' way %s %s\n",
+                           alphabet_ways[i].name,
+                           alphabet_ways[i].runs_here() ? "fuzzed against the portable one"
+                                                        : "not fuzzed: this processor lacks its instructions");
     return 0;
 }
 

@@ -3,27 +3,32 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+#define ALPHABETS_WIDE 1
+#include <immintrin.h>
+#endif
+
 namespace {
 
-/* Each character's entry: its mirror, where it stands in an alphabet, with
- * marks above the code point's 21 bits; 0 for every other character. */
+/* Each character's entry: its mirror, where it stands in an alphabet, and
+ * whether the mirror has a final form (the code point before it), the
+ * character stands in an alphabet given as characters (and is no letter of
+ * a word), or in the alphabet being added; 0 for any other character. */
 const uint32_t code_bits = 0x1FFFFF;
-/* The mirror has a final form, the character before it, for a word's end. */
 const uint32_t has_final = 1U << 29;
-/* The character stands in an alphabet given as characters: it is no letter
- * of a Hebrew or Greek word, whatever its block. */
 const uint32_t own = 1U << 30;
-/* Set while an alphabet is being added: the character stands in it. */
 const uint32_t pending = 1U << 31;
 
-/* The entries, 256 code points to a page: code point c's is
- * pages[page_of[c >> 8]][c & 0xFF]. Page 0 stays empty, for every block
- * that no alphabet touches. */
+/* The entries, 256 code points to a page: c's is pages[page_of[c >> 8]][c &
+ * 0xFF]. Page 0 stays empty, for every block that no alphabet touches. */
 const int page_count = 512;
 uint16_t page_of[0x110000 >> 8];
 uint32_t pages[page_count][256];
 int pages_used = 1;
 bool lengths_kept = true;
+bool latin_alone = true;
+bool finals_added = false;
+const alphabet_way *chosen = alphabet_ways;  // the widest way that this processor runs
 
 uint32_t entry(char32_t c)
 {
@@ -42,33 +47,21 @@ bool set_entry(char32_t c, uint32_t value)
     return true;
 }
 
-/* The length of the UTF-8 sequence that starts at p, of which n > 0 bytes
- * are there, with its code point in *c: 1 to 4 for a character in its
- * shortest form; 0 where the n bytes begin one but do not complete it; -1
- * where p[0] begins none, and passes as it is. */
+/* The one decoder of UTF-8: the length of the character at p, of which n >
+ * 0 bytes are there, its code point in *c: 1 to 4 for one in its shortest
+ * form; 0 where the n bytes begin one and end; -1 where p[0] begins none (an
+ * overlong form, a surrogate, past U+10FFFF) and passes as it is. */
 int decode(const unsigned char *p, size_t n, char32_t *c)
 {
     const unsigned lead = p[0];
-    if (lead < 0x80) {
-        *c = lead;
+    *c = lead;
+    if (lead < 0x80)
         return 1;
-    }
-    int length = 0;
-    unsigned low = 0x80;
-    unsigned high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : low;    // no overlong form
-        high = lead == 0xED ? 0x9F : high;  // no surrogate
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : low;    // no overlong form
-        high = lead == 0xF4 ? 0x8F : high;  // nothing past U+10FFFF
-    } else {
+    if (lead < 0xC2 || lead > 0xF4)
         return -1;
-    }
+    const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;   // no overlong form
+    unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;  // no surrogate, nothing past U+10FFFF
     char32_t code = lead & (0x7FU >> length);
     for (int i = 1; i < length; ++i) {
         if (static_cast<size_t>(i) >= n)
@@ -86,128 +79,154 @@ int decode(const unsigned char *p, size_t n, char32_t *c)
 
 int encoded_length(char32_t c)
 {
-    if (c < 0x80)
-        return 1;
-    if (c < 0x800)
-        return 2;
-    return c < 0x10000 ? 3 : 4;
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
 }
 
 int encode(char32_t c, unsigned char *out)
 {
     const int length = encoded_length(c);
-    if (length == 1) {
-        out[0] = static_cast<unsigned char>(c);
-        return 1;
-    }
     for (int i = length - 1; i > 0; --i, c >>= 6)
         out[i] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    out[0] = static_cast<unsigned char>((0xF00U >> length) | c);
+    out[0] = static_cast<unsigned char>(length == 1 ? c : (0xF00U >> length) | c);
     return length;
 }
 
-/* What a character is to a word of the scripts with final forms. */
-enum Part : unsigned char { other, hebrew_letter, greek_letter, mark };
+/* What a character is to a word: a letter of Hebrew or Greek (the script's
+ * number, as a stream holds it), a mark (a point or accent, with the letter
+ * before it), or a sign that keeps a word going: Hebrew's geresh and
+ * gershayim (׳ ״ ' ") between two letters, Greek's apostrophe (' ’ ʼ ᾽). */
+enum : unsigned char { other, hebrew, greek, mark = 4, joins_hebrew = 8, joins_greek = 16, joins_both = 24 };
 
-Part part_of(char32_t c)
+/* Ranges of code points and what they are, the first that holds one
+ * deciding: signs among letters and marks (Greek's numeral signs, question
+ * mark and ano teleia, Hebrew's maqaf, paseq, sof pasuq and nun hafukha) end
+ * a word as punctuation does. */
+const struct {
+    char32_t first, last;
+    unsigned char part;
+} parts[] = {
+    {'"', '"', joins_hebrew},      {'\'', '\'', joins_both},     {0x2BC, 0x2BC, joins_greek},   {0x300, 0x36F, mark},
+    {0x374, 0x375, other},         {0x37E, 0x37E, other},        {0x384, 0x385, other},         {0x387, 0x387, other},
+    {0x370, 0x3FF, greek},         {0x483, 0x489, mark},         {0x5BE, 0x5BE, other},         {0x5C0, 0x5C0, other},
+    {0x5C3, 0x5C3, other},         {0x5C6, 0x5C6, other},        {0x591, 0x5C7, mark},          {0x5D0, 0x5EA, hebrew},
+    {0x5EF, 0x5F2, hebrew},        {0x5F3, 0x5F4, joins_hebrew}, {0x1AB0, 0x1AFF, mark},        {0x1DC0, 0x1DFF, mark},
+    {0x1FBD, 0x1FBD, joins_greek}, {0x1F00, 0x1FFF, greek},      {0x2019, 0x2019, joins_greek}, {0x20D0, 0x20FF, mark},
+    {0xFE20, 0xFE2F, mark},
+};
+unsigned char part_table[0x10000];  // what parts[] says of each code point below 0x10000, once an alphabet is added
+
+unsigned char part_of(char32_t c)
 {
-    if (entry(c) & own)
-        return other;
-    if ((c >= 0x05D0 && c <= 0x05EA) || (c >= 0x05EF && c <= 0x05F2))
-        return hebrew_letter;
-    if ((c >= 0x0370 && c <= 0x03FF && !std::strchr("\x74\x75\x7E\x84\x85\x87", static_cast<int>(c & 0xFF))) ||
-        (c >= 0x1F00 && c <= 0x1FFF))
-        return greek_letter;
-    // Combining accents, and the Hebrew points and cantillation marks,
-    // less the punctuation among them (maqaf, paseq, sof pasuq, nun
-    // hafukha).
-    if ((c >= 0x0300 && c <= 0x036F) ||
-        (c >= 0x0591 && c <= 0x05C7 && c != 0x05BE && c != 0x05C0 && c != 0x05C3 && c != 0x05C6))
-        return mark;
-    return other;
+    return c < 0x10000 && !(entry(c) & own) ? part_table[c] : static_cast<unsigned char>(other);
 }
 
-/* What the text so far ended with, marks aside: the end of a word, or a
- * letter of a Hebrew or Greek word. */
-Part word = other;
-
-/* Whether a letter that `part` names, followed by p[0, n), ends its word:
- * 1 where the next character that is no mark is no letter of its script,
- * or the text ends; 0 where it is; -1 where that lies past p[n - 1] and the
- * text goes on. Eight marks end a word too. */
-int ends_word(const unsigned char *p, size_t n, bool last, Part part)
+/* The one rule for final forms, for a letter (of 0 and 1) or a letter a bit
+ * (of masks): a letter whose image has one is written in it where it ends a
+ * word of two letters or more: where the word before it is of its script
+ * and no letter of it follows, as advance() and follows() find them. */
+template <typename Bits> Bits written_final(Bits image_has_final, Bits word_before, Bits word_after)
 {
-    for (int marks = 0; marks < 8; ++marks) {
+    return image_has_final & word_before & ~word_after;
+}
+
+/* Whether the word of a letter of `script` goes on into p[0, n): 1 where the
+ * next character but marks is a letter of it, or a sign that joins it (for
+ * Hebrew, then a letter); 0 where not, where the text ends, or after more
+ * than alphabet_most_marks marks; -1 where the text goes on past p[n - 1]. */
+int follows(const unsigned char *p, size_t n, bool last, unsigned char script)
+{
+    bool joined = false;
+    for (unsigned marks = 0; marks <= alphabet_most_marks;) {
         char32_t c = 0;
         const int length = n ? decode(p, n, &c) : 0;
         if (length == 0)
-            return last ? 1 : -1;
-        if (length < 0)
+            return last ? 0 : -1;
+        const unsigned char part = length < 0 ? static_cast<unsigned char>(other) : part_of(c);
+        if (part == script || (script == greek && (part & joins_greek)))
             return 1;
-        const Part next = part_of(c);
-        if (next != mark)
-            return next != part;
+        if (part == mark)
+            ++marks;
+        else if (script == hebrew && (part & joins_hebrew) && !joined)
+            joined = true;
+        else
+            return 0;
         p += length;
         n -= static_cast<size_t>(length);
     }
-    return 1;
+    return 0;
 }
 
-/* The alphabets that have names: each case in its order; the final forms
- * of the first, each the code point before its letter. */
-struct Named {
-    const char *name;
-    const char *cases[2];
-    const char *finals;
-};
-const Named named[] = {
-    {"latin", {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz"}, ""},
-    {"hebrew", {"אבגדהוזחטיכלמנסעפצקרשת", nullptr}, "ךםןףץ"},
-    {"greek", {"αβγδεζηθικλμνξοπρστυφχψω", "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ"}, "ς"},
-};
-
-/* The character at p, of a text that decode() has checked, into *c; returns
- * where the next one starts. */
-const unsigned char *take(const unsigned char *p, char32_t *c)
+/* Moves the stream past a character that is `part` to a word. */
+void advance(alphabet_stream &s, unsigned char part)
 {
-    return p + decode(p, 4, c);
+    if (part == mark && s.marks < alphabet_most_marks) {
+        ++s.marks;
+    } else if (part != mark && s.word == hebrew && (part & joins_hebrew) && !s.joined) {
+        s.joined = 1;
+    } else {
+        const bool elision = s.word == greek && (part & joins_greek);
+        s = {static_cast<unsigned char>(elision ? greek : part & (hebrew | greek)), 0, 0};
+    }
 }
 
-/* The character before p, in such a text. */
-const unsigned char *back(const unsigned char *p)
+/* Takes the character at p[0], of n > 0 bytes, the portable way: writes
+ * its image at out[*o], moves `s` past it and returns its length; 0, having
+ * taken nothing, where what follows p[n - 1] decides it and the text goes
+ * on. */
+size_t take_one(const unsigned char *p, size_t n, bool last, unsigned char *out, size_t *o, alphabet_stream &s)
 {
-    do
-        --p;
-    while ((*p & 0xC0) == 0x80);
-    return p;
+    char32_t c = 0;
+    const int length = decode(p, n, &c);
+    if (length == 0 && !last)
+        return 0;
+    if (length <= 0) {
+        out[(*o)++] = p[0];
+        advance(s, other);
+        return 1;
+    }
+    const uint32_t found = entry(c);
+    const unsigned char part = part_of(c);
+    char32_t image = found ? found & code_bits : c;
+    if (found & has_final) {
+        const int after = follows(p + length, n - static_cast<size_t>(length), last, part);
+        if (after < 0)
+            return 0;
+        image -= written_final<unsigned>(1, s.word == part, static_cast<unsigned>(after)) & 1;
+    }
+    *o += static_cast<size_t>(encode(image, out + *o));
+    advance(s, part);
+    return static_cast<size_t>(length);
 }
 
-/* Marks each character of `list` pending; returns why one cannot be. */
-const char *claim(const unsigned char *list)
+/* The alphabets that have names, a case at a time, with their final forms,
+ * each the code point before its letter. */
+const struct {
+    const char *name, *letters, *finals;
+} named[] = {
+    {"latin", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", ""},
+    {"latin", "abcdefghijklmnopqrstuvwxyz", ""},
+    {"hebrew", "אבגדהוזחטיכלמנסעפצקרשת", "ךםןףץ"},
+    {"greek", "αβγδεζηθικλμνξοπρστυφχψω", "ς"},
+    {"greek", "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ", ""},
+};
+
+/* Marks each character of `list`, UTF-8 that decode() has checked, pending
+ * (or, `undo`, clears what was so marked); returns why one cannot be. */
+const char *claim(const unsigned char *list, bool undo = false)
 {
     for (const unsigned char *p = list; *p;) {
         char32_t c = 0;
-        p = take(p, &c);
+        p += decode(p, 4, &c);
         const uint32_t found = entry(c);
-        if (found & pending)
-            return "a character stands in it twice";
-        if (found)
-            return "a character of it stands in another alphabet too";
-        if (!set_entry(c, pending))
-            return "it reaches into too many blocks of Unicode";
+        if (undo && (found & pending))
+            set_entry(c, 0);
+        else if (!undo && found)
+            return found & pending ? "a character stands in it twice"
+                                   : "a character of it stands in another alphabet too";
+        else if (!undo && !set_entry(c, pending))
+            return "its characters lie in more than 511 blocks of 256 code points";
     }
     return nullptr;
-}
-
-/* Clears what claim() marked pending in `list`. */
-void withdraw(const unsigned char *list)
-{
-    for (const unsigned char *p = list; *p;) {
-        char32_t c = 0;
-        p = take(p, &c);
-        if (entry(c) & pending)
-            set_entry(c, 0);
-    }
 }
 
 /* The entry of a character whose mirror is `mirror`: has_final where one of
@@ -216,131 +235,311 @@ uint32_t entry_for(char32_t mirror, const unsigned char *finals, uint32_t flags)
 {
     for (const unsigned char *p = finals; *p;) {
         char32_t final = 0;
-        p = take(p, &final);
-        if (final + 1 == mirror)
-            flags |= has_final;
+        p += decode(p, 4, &final);
+        flags |= final + 1 == mirror ? has_final : 0;
     }
     return mirror | flags;
 }
 
-/* Adds the alphabet `text`, UTF-8 that decode() has checked, whose final
- * forms, each the character before its letter, are `finals`; `flags` marks
- * its entries. */
-const char *add(const unsigned char *text, const unsigned char *finals, uint32_t flags)
+/* Goes through the alphabet `text`, the first with the last and so on
+ * inwards, then its final forms, each read as the letter after it: sets each
+ * character's entry where `set`, and returns whether each already was so. */
+bool pair_up(const unsigned char *text, const unsigned char *finals, uint32_t flags, bool set)
 {
-    const char *why = claim(text);
-    why = why ? why : claim(finals);
-    if (why) {
-        withdraw(text);
-        withdraw(finals);
-        return why;
-    }
-    // The first with the last, and so on inwards.
+    bool same = true;
     const unsigned char *first = text;
     const unsigned char *last = text + std::strlen(reinterpret_cast<const char *>(text));
     while (first < last) {
-        last = back(last);
+        do
+            --last;
+        while ((*last & 0xC0) == 0x80);
         char32_t one = 0;
         char32_t other_end = 0;
-        const unsigned char *next = take(first, &one);
-        take(last, &other_end);
-        lengths_kept = lengths_kept && next - first == encoded_length(other_end);
-        set_entry(one, entry_for(other_end, finals, flags));
-        set_entry(other_end, entry_for(one, finals, flags));
+        const unsigned char *next = first + decode(first, 4, &one);
+        decode(last, 4, &other_end);
+        const uint32_t entries[2] = {entry_for(other_end, finals, flags), entry_for(one, finals, flags)};
+        same = same && entry(one) == entries[0] && entry(other_end) == entries[1];
+        lengths_kept = lengths_kept && (!set || next - first == encoded_length(other_end));
+        if (set && set_entry(one, entries[0]))
+            set_entry(other_end, entries[1]);
         first = next;
     }
-    // A final form is read as its letter.
     for (const unsigned char *p = finals; *p;) {
         char32_t final = 0;
-        p = take(p, &final);
-        set_entry(final, entry(final + 1));
+        p += decode(p, 4, &final);
+        same = same && entry(final) == entry(final + 1);
+        if (set)
+            set_entry(final, entry(final + 1));
     }
-    return nullptr;
+    return same;
 }
 
-/* The characters of one and of two bytes, which make most texts, by their
- * first two bytes read as one little-endian number (whatever follows a
- * character of one byte), so that the loop takes them without decoding and
- * without a branch on what they are: the image's two bytes as they are
- * written (the second past an image of one byte is written over next), the
- * length less one, the part that the character plays in a word, and
- * whether the image has a final form for a word's end, the code point
- * before it, one less in the second byte. `slow` for any other start, and
- * for a character whose image has another length. */
-const uint32_t image_bits = 0xFFFF;
-const uint32_t second_byte = 1U << 16;
-const int part_shift = 17;
-const uint32_t slow = 1U << 20;
-const uint32_t with_final = 1U << 21;
-/* After a letter with a final form, this character leaves its form open
- * here: it is slow, or a mark. */
-const uint32_t unsure = 1U << 22;
-uint32_t starts[0x10000];
-
-uint32_t start_of(const unsigned char *bytes)
+/* Adds the alphabet `text` with its final forms `finals`, whose entries
+ * `flags` marks; an alphabet given before is taken once. */
+const char *add(const char *letters, const char *final_forms, uint32_t flags)
 {
-    char32_t c = 0;
-    const int length = decode(bytes, 2, &c);
-    if (length <= 0)
-        return slow | unsure;
-    const uint32_t found = entry(c);
-    const char32_t mirror = found ? found & code_bits : c;
-    unsigned char image[4] = {};
-    // A final form one less in the second byte alone.
-    const bool same_length = encode(mirror, image) == length && (!(found & has_final) || (mirror & 0x3F) != 0);
-    const Part part = part_of(c);
-    return (same_length ? 0 : slow | unsure) | (part == mark ? unsure : 0) |
-           ((found & has_final) != 0 ? with_final : 0) | (static_cast<uint32_t>(part) << part_shift) |
-           (length == 2 ? second_byte : 0) | (static_cast<uint32_t>(image[1]) << 8) | image[0];
+    const auto *text = reinterpret_cast<const unsigned char *>(letters);
+    const auto *finals = reinterpret_cast<const unsigned char *>(final_forms);
+    if (pair_up(text, finals, flags, false))
+        return nullptr;
+    const char *why = claim(text);
+    why = why ? why : claim(finals);
+    claim(text, true);
+    claim(finals, true);
+    if (!why)
+        pair_up(text, finals, flags, true);
+    finals_added = finals_added || (!why && *finals);
+    return why;
 }
 
-void shorten_all()
-{
-    for (unsigned pair = 0; pair < 0x10000; ++pair) {
-        const unsigned char bytes[2] = {static_cast<unsigned char>(pair), static_cast<unsigned char>(pair >> 8)};
-        starts[pair] = start_of(bytes);
-    }
-}
-
-/* Adds the alphabet that `name` names, or of the characters that it holds. */
+/* Adds the alphabet that `name` names in any case, or of the characters
+ * that it holds. */
 const char *add_named_or_own(const char *name)
 {
-    const auto *text = reinterpret_cast<const unsigned char *>(name);
-    if (std::strspn(name, "abcdefghijklmnopqrstuvwxyz") == std::strlen(name) && *name) {
-        for (const Named &alphabet : named) {
-            if (std::strcmp(name, alphabet.name) != 0)
-                continue;
-            const auto *finals = reinterpret_cast<const unsigned char *>(alphabet.finals);
-            for (const char *letters : alphabet.cases) {
-                const char *why = letters ? add(reinterpret_cast<const unsigned char *>(letters), finals, 0) : nullptr;
-                if (why)
-                    return why;
-                finals = reinterpret_cast<const unsigned char *>("");
-            }
-            return nullptr;
-        }
-        return "no alphabet has that name (latin, hebrew, greek)";
+    bool known = false;
+    const char *why = nullptr;
+    for (const auto &alphabet : named) {
+        size_t i = 0;
+        while (name[i] && (name[i] | 0x20) == alphabet.name[i])
+            ++i;
+        if (name[i] || alphabet.name[i])
+            continue;
+        known = true;
+        why = why ? why : add(alphabet.letters, alphabet.finals, 0);
+        latin_alone = latin_alone && std::strcmp(alphabet.name, "latin") == 0;
     }
+    if (known)
+        return why;
+    if (std::strspn(name, "abcdefghijklmnopqrstuvwxyz") == std::strlen(name) && *name)
+        return "no alphabet has that name (latin, hebrew, greek)";
     size_t count = 0;
-    for (const unsigned char *p = text; *p; ++count) {
+    for (const auto *p = reinterpret_cast<const unsigned char *>(name); *p; ++count) {
         char32_t c = 0;
         const int length = decode(p, 4, &c);
         if (length <= 0)
             return "it is not UTF-8";
+        if (part_of(c) == mark)
+            return "it holds a combining mark, which is no character alone";
         p += length;
     }
     if (count < 2)
         return "an alphabet needs two characters at least";
-    return add(text, reinterpret_cast<const unsigned char *>(""), own);
+    latin_alone = false;
+    return add(name, "", own);
+}
+
+#ifdef ALPHABETS_WIDE
+
+/* The wide way's tables, made from the entries and part_of(): a character of
+ * one byte's image, or 0x80 for the portable way; by a first byte's low six
+ * bits, 0x80 where its characters take the portable way; where they change,
+ * a slot for that byte, holding by the second byte's low six bits the image's
+ * first byte (0x20 added for a letter, 0 for the portable way) and second
+ * (0x40 added for a final form), its letters of one script. */
+const int slot_count = 4;
+struct Plan {
+    bool ascii_changes;
+    int slots;
+    unsigned char ascii[128];
+    unsigned char kinds[64];
+    unsigned char leads[slot_count];
+    unsigned char scripts[slot_count];
+    unsigned char firsts[slot_count][64];
+    unsigned char seconds[slot_count][64];
+};
+Plan plan;
+
+/* Plans the characters of two bytes that begin with `lead`. */
+void plan_lead(unsigned lead)
+{
+    unsigned char firsts[64] = {};
+    unsigned char seconds[64] = {};
+    bool all = true;
+    bool changes = false;
+    unsigned script = 0;
+    for (unsigned low = 0; low < 64; ++low) {
+        // The portable way: another length, a final form of another lead, a mark or sign.
+        const unsigned char bytes[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(0x80 | low)};
+        char32_t c = 0;
+        unsigned char image[4] = {};
+        const int length = decode(bytes, 2, &c);
+        const uint32_t found = entry(c);
+        const char32_t mirror = found ? found & code_bits : c;
+        const unsigned char part = finals_added ? part_of(c) : 0;
+        if (length != 2 || encode(mirror, image) != 2 || part >= mark ||
+            ((found & has_final) && (mirror & 0x3F) == 0)) {
+            all = false;
+            continue;
+        }
+        firsts[low] = static_cast<unsigned char>(image[0] | (part ? 0x20 : 0));
+        seconds[low] = static_cast<unsigned char>(image[1] | ((found & has_final) ? 0x40 : 0));
+        changes = changes || mirror != c;
+        script |= part;
+    }
+    if (changes && plan.slots < slot_count && script != (hebrew | greek)) {
+        const int k = plan.slots++;
+        plan.leads[k] = static_cast<unsigned char>(lead);
+        plan.scripts[k] = static_cast<unsigned char>(script);
+        std::memcpy(plan.firsts[k], firsts, sizeof firsts);
+        std::memcpy(plan.seconds[k], seconds, sizeof seconds);
+    } else if (changes || script || !all) {
+        plan.kinds[lead & 0x3F] = 0x80;
+    }
+}
+
+void make_plan()
+{
+    plan = {};
+    for (unsigned b = 0; b < 128; ++b) {
+        const uint32_t found = entry(b);
+        const char32_t mirror = found ? found & code_bits : b;
+        const bool portable = mirror >= 0x80 || (finals_added && found && (b == '"' || b == '\''));
+        plan.ascii[b] = static_cast<unsigned char>(portable ? 0x80 : mirror);
+        plan.ascii_changes = plan.ascii_changes || plan.ascii[b] != b;
+    }
+    for (unsigned lead = 0xC0; lead < 0x100; ++lead)
+        plan_lead(lead);
+}
+
+#define WIDE __attribute__((target("avx512bw,avx512vbmi")))
+
+WIDE inline __m512i bytes_of(unsigned char b)
+{
+    return _mm512_set1_epi8(static_cast<char>(b));
+}
+
+/* table[64] looked up by the low six bits of each byte of `index`. */
+WIDE inline __m512i look_up(const unsigned char *table, __m512i index)
+{
+    return _mm512_maskz_permutexvar_epi8(~0ULL, index, _mm512_loadu_si512(table));
+}
+
+/* Takes a window of 64 bytes at in[0], in[-1] and in[64] there too, where
+ * each character is of one or two bytes, its image as long, and no mark:
+ * writes out[0, 64), takes the characters that start in its first 61 bytes
+ * and returns the bytes that they take, 61 or 62 (what follows is written
+ * again). Else 0, `*until` where the last that goes the portable way ends. */
+WIDE size_t take_window(const unsigned char *in, unsigned char *out, alphabet_stream &s, size_t *until)
+{
+    const __m512i before = _mm512_loadu_si512(in - 1);
+    const __m512i text = _mm512_loadu_si512(in);
+    const __m512i next = _mm512_loadu_si512(in + 1);
+    const uint64_t high = _mm512_movepi8_mask(text);
+    const uint64_t leads = _mm512_cmpge_epu8_mask(text, bytes_of(0xC0));
+    const uint64_t seconds = high & ~leads;
+    // Hebrew's joining signs and Greek's apostrophe, not at the window's
+    // edges, where the stream would hold what they join, nor twice.
+    const uint64_t apostrophes = finals_added ? _mm512_cmpeq_epi8_mask(text, bytes_of('\'')) : 0;
+    const uint64_t joins = apostrophes | (finals_added ? _mm512_cmpeq_epi8_mask(text, bytes_of('"')) : 0);
+    uint64_t slow = _mm512_cmpge_epu8_mask(text, bytes_of(0xE0)) | (seconds ^ (leads << 1)) |
+                    (leads & _mm512_movepi8_mask(look_up(plan.kinds, text))) | (joins & (0xFULL << 60 | 1)) |
+                    (joins & (joins << 1));
+    __m512i image = text;
+    if (plan.ascii_changes) {
+        const __m512i ascii = _mm512_maskz_permutex2var_epi8(
+            ~0ULL, _mm512_loadu_si512(plan.ascii), text, _mm512_loadu_si512(plan.ascii + 64));
+        slow |= ~high & _mm512_movepi8_mask(ascii);
+        image = _mm512_mask_blend_epi8(high, ascii, text);
+    }
+    uint64_t h = 0;  // the first bytes of Hebrew letters
+    uint64_t g = 0;  // and of Greek
+    uint64_t finals = 0;
+    for (int k = 0; k < plan.slots; ++k) {
+        const uint64_t at_lead = _mm512_cmpeq_epi8_mask(text, bytes_of(plan.leads[k]));
+        const uint64_t at_second = seconds & _mm512_cmpeq_epi8_mask(before, bytes_of(plan.leads[k]));
+        const __m512i first = look_up(plan.firsts[k], next);
+        const __m512i second = look_up(plan.seconds[k], text);
+        const uint64_t letters = at_lead & _mm512_test_epi8_mask(first, bytes_of(0x20));
+        slow |= at_lead & _mm512_testn_epi8_mask(first, first);
+        h |= plan.scripts[k] == hebrew ? letters : 0;
+        g |= plan.scripts[k] == greek ? letters : 0;
+        finals |= at_second & _mm512_test_epi8_mask(second, bytes_of(0x40));
+        image = _mm512_mask_blend_epi8(at_lead, image, _mm512_and_si512(first, bytes_of(0xDF)));
+        image = _mm512_mask_blend_epi8(at_second, image, _mm512_and_si512(second, bytes_of(0xBF)));
+    }
+    if (slow) {
+        *until = 64 - static_cast<size_t>(__builtin_clzll(slow));
+        return 0;
+    }
+    // A letter is of two bytes: its neighbours are two bytes away, or three
+    // past a sign of one byte that joins them, as follows() finds them.
+    const uint64_t final = written_final<uint64_t>((finals >> 1) & h,
+                                                   (h << 2) | ((joins << 1) & (h << 3)) | (s.word == hebrew),
+                                                   (h >> 2) | ((joins >> 2) & (h >> 3))) |
+                           written_final<uint64_t>((finals >> 1) & g,
+                                                   (g << 2) | ((apostrophes << 1) & (g << 3)) | (s.word == greek),
+                                                   (g >> 2) | (apostrophes >> 2));
+    _mm512_storeu_si512(out, _mm512_mask_sub_epi8(image, final << 1, image, bytes_of(1)));
+    const size_t took = 61 + ((seconds >> 61) & 1);
+    const uint64_t ends = leads & (uint64_t{1} << (took - 2));  // the last character's first byte, if of two
+    s = {static_cast<unsigned char>((ends & h) ? hebrew : (ends & g) ? greek : other), 0, 0};
+    *until = 0;
+    return took;
+}
+
+#endif
+
+/* The portable way, and with `wide` the same taking windows of 64 bytes
+ * where it can. */
+template <bool wide>
+size_t mirror_by(alphabet_stream *s, const char *text, size_t size, bool last, char *image, size_t *written)
+{
+    const auto *in = reinterpret_cast<const unsigned char *>(text);
+    auto *out = reinterpret_cast<unsigned char *>(image);
+    size_t i = 0;
+    size_t o = 0;
+    [[maybe_unused]] size_t until = 0;  // for the wide way: where the portable one takes the text
+    while (i < size) {
+#ifdef ALPHABETS_WIDE
+        if (wide && i >= until && i >= 1 && size - i > 64) {
+            const size_t took = take_window(in + i, out + o, *s, &until);
+            until += i;
+            i += took;
+            o += took;
+            if (took)
+                continue;
+        }
+#endif
+        const size_t length = take_one(in + i, size - i, last, out, &o, *s);
+        if (!length)
+            break;
+        i += length;
+    }
+    if (last)
+        *s = {};
+    *written = o;
+    return i;
 }
 
 }  // namespace
 
+const alphabet_way alphabet_ways[] = {
+    {"portable", mirror_by<false>, [] { return true; }},
+#ifdef ALPHABETS_WIDE
+    {"avx512vbmi",
+     mirror_by<true>,
+     [] { return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"); }},
+#endif
+};
+const int alphabet_way_count = sizeof alphabet_ways / sizeof alphabet_ways[0];
+
 const char *alphabet_add(const char *name)
 {
+    for (size_t i = sizeof parts / sizeof parts[0]; i-- > 0 && !part_table[parts[0].first];)
+        for (char32_t c = parts[i].first; c <= parts[i].last; ++c)
+            part_table[c] = parts[i].part;
     const char *why = add_named_or_own(name);
-    shorten_all();
+#ifdef ALPHABETS_WIDE
+    make_plan();
+#endif
+    for (int i = 0; i < alphabet_way_count; ++i)
+        chosen = alphabet_ways[i].runs_here() ? &alphabet_ways[i] : chosen;
     return why;
+}
+
+bool alphabet_is_latin()
+{
+    return latin_alone;
 }
 
 bool alphabet_keeps_lengths()
@@ -348,207 +547,7 @@ bool alphabet_keeps_lengths()
     return lengths_kept;
 }
 
-namespace {
-
-/* The two bytes at p as one little-endian number: one load on x86. */
-inline unsigned pair_at(const unsigned char *p)
+size_t alphabet_mirror(alphabet_stream *stream, const char *text, size_t size, bool last, char *image, size_t *written)
 {
-    return p[0] | (p[1] << 8);
-}
-
-/* Where a run of the text stands: its next byte to read and to write, and
- * what the run so far ended with, marks aside. */
-struct Run {
-    size_t in;
-    size_t out;
-    Part word;
-    uint32_t start;  // what starts[] holds for the character at `in`
-};
-
-/* Looks up run.start, where two bytes are there to look at. */
-void look(const unsigned char *in, size_t size, Run &run)
-{
-    run.start = run.in + 2 <= size ? starts[pair_at(in + run.in)] : slow;
-}
-
-/* Takes the character at in[i] where it is of one or two bytes, its image
- * as long, and the character after it within the 4 bytes that must be there
- * and no mark: writes its image at `to`, moves `word` and `start` (what
- * starts[] holds for it) on, and returns its length; 0, having taken
- * nothing, where it is not so. */
-inline size_t take_short(const unsigned char *in, size_t i, unsigned char *to, Part &word, uint32_t &start)
-{
-    const uint32_t here = start;
-    const size_t length = 1 + ((here & second_byte) >> 16);
-    const uint32_t next_start = starts[pair_at(in + i + length)];
-    const auto part = static_cast<Part>((here >> part_shift) & 7);
-    const auto next = static_cast<Part>((next_start >> part_shift) & 7);
-    // A final form hangs on what follows, not known here after a mark or
-    // a longer character. A branch, not arithmetic, so that the common
-    // character's image waits on nothing that follows it.
-    if ((here & slow) || ((here & with_final) && (next_start & unsure)))
-        return 0;
-    const bool final = ((here & with_final) != 0) & (next != part) & (word == part);
-    const unsigned image = (here & image_bits) - (final ? 0x100 : 0);
-    const unsigned char bytes[2] = {static_cast<unsigned char>(image), static_cast<unsigned char>(image >> 8)};
-    std::memcpy(to, bytes, 2);
-    word = part == mark ? word : part;
-    start = next_start;
-    return length;
-}
-
-/* Takes the character at run.in, decoded, or a byte that begins none;
- * returns false, having taken nothing, where what follows in[size - 1]
- * decides it and the text goes on. */
-bool decode_one(const unsigned char *in, size_t size, bool last, unsigned char *out, Run &run)
-{
-    const size_t i = run.in;
-    char32_t c = 0;
-    const int length = decode(in + i, size - i, &c);
-    if (length == 0 && !last)
-        return false;
-    if (length <= 0) {
-        out[run.out++] = in[run.in++];
-        run.word = other;
-        return true;
-    }
-    const uint32_t found = entry(c);
-    const Part part = part_of(c);
-    if (!found) {
-        std::memcpy(out + run.out, in + i, static_cast<size_t>(length));
-        run.out += static_cast<size_t>(length);
-    } else {
-        char32_t mirror = found & code_bits;
-        if (found & has_final) {
-            const size_t next = i + static_cast<size_t>(length);
-            const int ends = ends_word(in + next, size - next, last, part);
-            if (ends < 0)
-                return false;
-            if (ends && run.word == part)
-                --mirror;
-        }
-        run.out += static_cast<size_t>(encode(mirror, out + run.out));
-    }
-    run.in += static_cast<size_t>(length);
-    run.word = part == mark ? run.word : part;
-    return true;
-}
-
-/* The same, and looks up what starts after it. */
-bool take_decoded(const unsigned char *in, size_t size, bool last, unsigned char *out, Run &run)
-{
-    if (!decode_one(in, size, last, out, run))
-        return false;
-    look(in, size, run);
-    return true;
-}
-
-/* Takes the characters of `run` that start before `end`, and returns where
- * it then stands; stops early where what follows in[size - 1] decides one.
- * The last bytes before `end` are decoded, which writes nothing past their
- * image, where the next run's may already stand. Runs pass by value, so
- * that they stay in registers. */
-Run take_run(const unsigned char *in, size_t end, size_t size, bool last, unsigned char *out, Run run)
-{
-    while (run.in < end) {
-        for (size_t length = 1; length > 0 && run.in + 4 <= end;) {
-            length = take_short(in, run.in, out + run.out, run.word, run.start);
-            run.in += length;
-            run.out += length;
-        }
-        if (run.in < end && !take_decoded(in, size, last, out, run))
-            break;
-    }
-    return run;
-}
-
-}  // namespace
-
-namespace {
-
-const int run_count = 4;
-
-/* Splits in[0, size) into runs, each but the first begun after an ASCII
- * byte near its share's start (whose word has ended); a run that finds none
- * is empty, and the next goes on from where it would have begun. */
-void split(const unsigned char *in, size_t size, Run *runs, size_t *ends)
-{
-    for (int k = 1; k < run_count; ++k) {
-        size_t at = size * static_cast<size_t>(k) / run_count;
-        const size_t limit = at + 256 < size ? at + 256 : size;
-        while (at < limit && in[at] >= 0x80)
-            ++at;
-        const bool found = at < limit && at >= runs[k - 1].in;
-        at = found ? at + 1 : runs[k - 1].in;
-        ends[k - 1] = at;
-        runs[k] = {at, at, found ? other : runs[k - 1].word, slow};
-    }
-    ends[run_count - 1] = size;
-    for (int k = 0; k < run_count; ++k)
-        look(in, size, runs[k]);
-}
-
-/* Takes the runs side by side, where each writes where it reads, in steps
- * of four bytes at most, as many as every run has room for (alphabet_held
- * bytes kept to its end), without a check between them. The steps of one
- * run wait on each other, not on the other runs'; three numbers a run stay
- * in registers. */
-void side_by_side(const unsigned char *in, size_t size, bool last, unsigned char *out, Run *runs, const size_t *ends)
-{
-    for (;;) {
-        size_t steps = size;
-        for (int k = 0; k < run_count; ++k) {
-            const size_t room = runs[k].in + alphabet_held <= ends[k] ? ends[k] - runs[k].in - alphabet_held : 0;
-            steps = room / 4 < steps ? room / 4 : steps;
-        }
-        if (steps == 0)
-            return;
-        size_t at[run_count];
-        Part words[run_count];
-        uint32_t next[run_count];
-        for (int k = 0; k < run_count; ++k) {
-            at[k] = runs[k].in;
-            words[k] = runs[k].word;
-            next[k] = runs[k].start;
-        }
-        for (; steps > 0; --steps) {
-            for (int k = 0; k < run_count; ++k) {
-                const size_t length = take_short(in, at[k], out + at[k], words[k], next[k]);
-                if (length > 0) {
-                    at[k] += length;
-                    continue;
-                }
-                const Run run = take_run(in, at[k] + 1, size, last, out, {at[k], at[k], words[k], next[k]});
-                at[k] = run.in;
-                words[k] = run.word;
-                next[k] = run.start;
-            }
-        }
-        for (int k = 0; k < run_count; ++k)
-            runs[k] = {at[k], at[k], words[k], next[k]};
-    }
-}
-
-}  // namespace
-
-size_t alphabet_mirror(const char *text, size_t size, bool last, char *image, size_t *written)
-{
-    const auto *in = reinterpret_cast<const unsigned char *>(text);
-    auto *out = reinterpret_cast<unsigned char *>(image);
-    // Where every image is as long as its character, four runs of the text
-    // go side by side; else one takes it all.
-    Run runs[run_count] = {{0, 0, word, slow}};
-    size_t ends[run_count] = {size};
-    int count = 1;
-    if (lengths_kept) {
-        count = run_count;
-        split(in, size, runs, ends);
-        side_by_side(in, size, last, out, runs, ends);
-    }
-    for (int k = 0; k < count; ++k)
-        runs[k] = take_run(in, ends[k], size, last, out, runs[k]);
-    const Run &end = runs[count - 1];
-    word = last ? other : end.word;
-    *written = end.out;
-    return end.in;
+    return chosen->mirror(stream, text, size, last, image, written);
 }

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include "helpers.h"
@@ -155,36 +156,49 @@ TEST_P(Way, EveryLengthAndAlignmentAroundTheWideSteps)
     }
 }
 
-// The alphabets (-a), through the core: each text's image, and the same
-// with the text cut at every byte and the rest given later, as reads cut
-// it; a text spelled as its script is spelled comes back from its image.
-TEST(Alphabets, CutAtEveryByteEachTextGivesItsImage)
+// The alphabets (-a), through each of the core's ways: each text's image, the text over and over, so that the
+// wide way takes it in windows, cut at every byte (of a long one, every 1/300th) as reads cut it; twice, the text.
+TEST(Alphabets, EachWayGivesEachTextsImageCutAnywhere)
 {
-    // An alphabet whose images are longer: the one-run way.
-    for (const char *alphabet : {"latin", "hebrew", "greek", "0123456789", "€😀"})
+    // Taken once where given twice, names in any case, images of another length.
+    for (const char *alphabet : {"latin", "HEBREW", "Greek", "0123456789", "€😀", "hebrew"})
         // cppcheck-suppress useStlAlgorithm ; each alphabet is named where it fails
         ASSERT_EQ(alphabet_add(alphabet), nullptr) << alphabet;
-    std::string long_text;
-    std::string long_image;
-    for (int i = 0; i < 40; ++i) {
-        long_text += "בבל ששך, λόγος. ";
-        long_image += "ששך בבל, ξόχκη. ";
-    }
+    std::string points;
+    for (int i = 0; i < 1001; ++i)
+        points += "ְ";
+    const std::string p[] = {points.substr(0, 16), points.substr(0, 400), points.substr(0, 2000), points};
     const Case cases[] = {
-        {"Hebrew whole", "אבגדהוזחטיכלמנסעפצקרשת", "תשרקצפעסנמלכיטחזוהדגבא"},
-        {"a final form at a word's end, and after a point", "בבל לְךָ", "ששך כְלָ"},
-        {"a letter alone keeps its form", "ל כ", "כ ל"},
-        {"Greek, both cases, final sigma", "λόγος σ η ΑΒΓ", "ξόχκη η σ ΩΨΧ"},
+        {"Hebrew whole; final forms at a word's end, before a point, before another script; a letter alone",
+         "אבגדהוזחטיכלמנסעפצקרשת בבל לְךָ בלְα ל כ",
+         "תשרקצפעסנמלכיטחזוהדגבא ששך כְלָ שךְω כ ל"},
+        {"geresh and gershayim within a word",
+         "תנ״ך רמב״ם או\"ם אזרבייג׳ן סנדוויץ' אינצ'ך יוניצ\"ף \"שלום\"",
+         "אט״ל גיש״י תפ\"י תעגשממר׳ט חטקפפמה' תמטה'ל מפטמה\"ו \"בכפי\""},
+        {"8, 200, 1,000 points within a word, more end it",
+         "בל" + p[0] + "ב בל" + p[1] + "ב בל" + p[2] + "ב בל" + p[3] + "ב",
+         "שכ" + p[0] + "ש שכ" + p[1] + "ש שכ" + p[2] + "ש שך" + p[3] + "ש"},
+        {"Greek, both cases, final sigma, ano teleia, elision", "λόγος· σ η ΑΒΓ νέη' ωιό", "ξόχκη· η σ ΩΨΧ μέσ' από"},
         {"Latin, digits, three and four bytes", "Az 19 €😀", "Za 80 😀€"},
-        {"malformed and cut off",
-         "\xd7 \xc0\x80 \xed\xa0\x80 \xf4\x90\x80\x80 \x90 \xff \xce\xb1\xd7",
-         "\xd7 \xc0\x80 \xed\xa0\x80 \xf4\x90\x80\x80 \x90 \xff ω\xd7"},
-        {"long enough for four runs side by side", long_text, long_image},
+        {"malformed, overlong and cut off",
+         "\xd7 \xc0\x80 x\xe0\x81\x81! \xed\xa0\x80 \xf4\x90\x80\x80 \x90 \xff \xce\xb1\xd7",
+         "\xd7 \xc0\x80 c\xe0\x81\x81! \xed\xa0\x80 \xf4\x90\x80\x80 \x90 \xff ω\xd7"},
     };
     for (const Case &c : cases) {
-        for (size_t cut = 0; cut <= c.input.size(); ++cut)
-            ASSERT_EQ(alphabet_image(c.input, cut), c.expected) << c.name << ", cut at " << cut;
-        EXPECT_EQ(alphabet_image(c.expected, c.expected.size()), c.input) << c.name << ", twice";
+        Case many = c;
+        while (many.input.size() < 300)
+            many = {c.name, many.input + " " + c.input, many.expected + " " + c.expected};
+        for (const alphabet_way &way : std::vector<alphabet_way>(alphabet_ways, alphabet_ways + alphabet_way_count)) {
+            if (!way.runs_here()) {
+                std::cout << way.name << ": not tried, this processor lacks its instructions\n";
+                continue;
+            }
+            for (size_t cut = 0; cut <= many.input.size(); cut += 1 + many.input.size() / 300)
+                ASSERT_EQ(alphabet_image(many.input, cut, way), many.expected)
+                    << c.name << ", " << way.name << ", cut at " << cut;
+            EXPECT_EQ(alphabet_image(many.expected, many.input.size() / 2, way), many.input)
+                << c.name << ", " << way.name << ", twice";
+        }
     }
 }
 

@@ -28,18 +28,19 @@ inline std::string mirrored(std::string text, void (*loop)(char *, int) = atbash
     return text;
 }
 
-// The image of `text` by the alphabets added, given in two calls cut at `cut`, as two reads would give it;
-// what the first leaves must be the most that it may hold, else the process ends.
-inline std::string alphabet_image(const std::string &text, size_t cut)
+// The image of `text` by the alphabets added, through `way`, given in two calls cut at `cut`, as two reads would
+// give it; what the first leaves must be the most that it may hold, else the process ends.
+inline std::string alphabet_image(const std::string &text, size_t cut, const alphabet_way &way)
 {
     std::vector<char> out((4 * text.size()) + 1);
+    alphabet_stream stream{};
     size_t written = 0;
-    const size_t took = alphabet_mirror(text.data(), cut, false, out.data(), &written);
+    const size_t took = way.mirror(&stream, text.data(), cut, false, out.data(), &written);
     if (took > cut || cut - took > alphabet_held)
         std::abort();
     std::string result(out.data(), written);
     const std::string rest = text.substr(took);
-    alphabet_mirror(rest.data(), rest.size(), true, out.data(), &written);
+    way.mirror(&stream, rest.data(), rest.size(), true, out.data(), &written);
     return result.append(out.data(), written);
 }
 
