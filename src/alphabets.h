@@ -53,8 +53,8 @@ constexpr size_t alphabet_held = 4096;
 
 /* The ways that alphabet_mirror can take, each giving the same image: the
  * portable one, a character at a time, which every build has; and on
- * x86-64 Linux one with AVX2, which takes most texts 32 bytes at a time,
- * and which alphabet_mirror takes where the processor runs it. The tests
+ * x86-64 Linux one with AVX-512 VBMI, which takes most texts 64 bytes at a
+ * time, and which alphabet_mirror takes where the processor runs it. The tests
  * and the fuzzer run each against the others. */
 struct alphabet_way {
     const char *name;
