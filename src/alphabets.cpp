@@ -59,9 +59,9 @@ int decode(const unsigned char *p, size_t n, char32_t *c)
         return 1;
     if (lead < 0xC2 || lead > 0xF4)
         return -1;
-    const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;   // no overlong form
-    unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;  // no surrogate, nothing past U+10FFFF
+    const int length = 2 + (lead >= 0xE0) + (lead >= 0xF0);
+    unsigned low = 0x80 + ((lead == 0xE0) * 0x20) + ((lead == 0xF0) * 0x10);   // no overlong form
+    unsigned high = 0xBF - ((lead == 0xED) * 0x20) - ((lead == 0xF4) * 0x30);  // no surrogate, nothing past U+10FFFF
     char32_t code = lead & (0x7FU >> length);
     for (int i = 1; i < length; ++i) {
         if (static_cast<size_t>(i) >= n)
@@ -79,7 +79,7 @@ int decode(const unsigned char *p, size_t n, char32_t *c)
 
 int encoded_length(char32_t c)
 {
-    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    return 1 + (c >= 0x80) + (c >= 0x800) + (c >= 0x10000);
 }
 
 int encode(char32_t c, unsigned char *out)
@@ -95,7 +95,7 @@ int encode(char32_t c, unsigned char *out)
  * number, as a stream holds it), a mark (a point or accent, with the letter
  * before it), or a sign that keeps a word going: Hebrew's geresh and
  * gershayim (׳ ״ ' ") between two letters, Greek's apostrophe (' ’ ʼ ᾽). */
-enum : unsigned char { other, hebrew, greek, mark = 4, joins_hebrew = 8, joins_greek = 16, joins_both = 24 };
+enum : uint8_t { other = 0, hebrew = 1, greek = 2, mark = 4, joins_hebrew = 8, joins_greek = 16, joins_both = 24 };
 
 /* Ranges of code points and what they are, the first that holds one
  * deciding: signs among letters and marks (Greek's numeral signs, question
@@ -472,7 +472,7 @@ WIDE size_t take_window(const unsigned char *in, unsigned char *out, alphabet_st
     _mm512_storeu_si512(out, _mm512_mask_sub_epi8(image, final << 1, image, bytes_of(1)));
     const size_t took = 61 + ((seconds >> 61) & 1);
     const uint64_t ends = leads & (uint64_t{1} << (took - 2));  // the last character's first byte, if of two
-    s = {static_cast<unsigned char>((ends & h) ? hebrew : (ends & g) ? greek : other), 0, 0};
+    s = {static_cast<unsigned char>((((ends & h) != 0) * hebrew) + (((ends & g) != 0) * greek)), 0, 0};
     *until = 0;
     return took;
 }
