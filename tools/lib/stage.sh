@@ -58,14 +58,13 @@ counts() {
         / Test +#[0-9]+: / { split($0, words, "#"); id = words[2] + 0; state[id] = / Passed / ? "p" : /Skipped/ ? "s" : "f" }
         /^skipped: / { sub(/^skipped:/, ";"); why = why $0 }
         /^stat::number_of_executed_units:/ { runs = $2 }
-        /^[a-z0-9_]+: [0-9]+ passed, [0-9]+ failed$/ { rows = $0 }
-        /^[a-z]+: all [0-9]+ stages passed in / { summary = $0; sub(/; the whole log is .*/, "", summary) }
+        /^[a-z]+: all [0-9]+ stages passed in / { sub(/; the whole log is .*/, ""); said = said "; " $0 }
+        /^[a-z0-9_]+: [0-9]+ passed, [0-9]+ failed$/ { said = said "; " $0 }
         END {
             for (id in state) { n++; count[state[id]]++ }
             if (n) printf " (%d tests: %d passed, %d skipped%s)", n, count["p"], count["s"], why
             else if (runs) printf " (%d runs, nothing found)", runs
-            else if (rows) printf " (%s)", rows
-            else if (summary) printf " (%s)", summary
+            else if (said) printf " (%s)", substr(said, 3)
         }'
 }
 
