@@ -1,5 +1,10 @@
-# Sourced by the tools that work in stages (tools/test, tools/run, .ci/run):
+# Sourced from the tree's root by the tools that work in stages (tools/test,
+# tools/run, .ci/run); it brings tools/lib/supervise.sh.
 #
+#   begin TOOL LOG [ARGUMENT...]
+#                            tools/TOOL's start: installs what is missing,
+#                            apt's words into LOG; runs the tool again
+#                            supervised; says how 32-bit code runs; stages
 #   stages TOOL LOG          begins; LOG is to hold all that the stages print
 #   stage NAME COMMAND...    runs COMMAND, its output into LOG, then says in
 #                            one line how it went: verdict, time and counts.
@@ -8,13 +13,29 @@
 #                            own output, else the end of its output) and ends
 #                            the tool with its status.
 #   stages_passed            the closing line
+. tools/lib/supervise.sh
+
+begin() {
+    tool=$1 log=$2
+    shift 2
+    # Before the session, where sudo may still ask for a password.
+    if ! supervised; then
+        mkdir -p build
+        tools/setup >"$log" 2>&1 || { tail -n 20 "$log"; echo "$tool: installing what is missing failed; the whole log is $log"; exit 1; }
+        sed -n "s/^setup: /$tool: /p" "$log"
+    fi
+    supervise "tools/$tool" "$@"
+    mode=$(tools/lib/i386 describe "$tool") || exit 1
+    echo "$tool: $mode"
+    stages "$tool" "$log"
+}
+
 stages() {
     stage_tool=$1 stage_log=$2 stage_count=0 stages_began=$(date +%s)
     printf '\n== %s, %s\n' "$stage_tool" "$(date)" >>"$stage_log"
     part=$(mktemp)
     trap 'rm -f "$part"' EXIT
-    trap 'exit 130' INT
-    trap 'exit 143' TERM
+    exit_on_signals
 }
 
 stage() {
