@@ -4,6 +4,24 @@
 # with its cookie, which lies in a folder of the caller's alone, may connect;
 # its number is the one Xvfb picks. An Xvfb that does not start within 10
 # seconds ends the caller with one line that says why.
+#
+# wine_session [ARGUMENT...], called from the tree's root by a tool that runs
+# Windows programs in one session, installs what is missing and runs the tool
+# again as TOOL --inside ARGUMENT..., supervised, in one namespace for all of
+# Wine where 32-bit code is emulated. There it returns, with a private display
+# for the build's prefix, $prefix.
+wine_session() {
+    tool=tools/$(basename "$0")
+    if [ "${1:-}" != --inside ]; then
+        tools/setup
+        . tools/lib/supervise.sh
+        supervise "$tool" "$@"
+        exec tools/lib/i386 run "${tool#tools/}" "$tool" --inside "$@"
+    fi
+    prefix=$PWD/build/windows/wineprefix
+    start_private_display "$prefix"
+}
+
 start_private_display() {
     command -v Xvfb >/dev/null || { echo "$(basename "$0"): Xvfb is not installed (run tools/setup)" >&2; exit 127; }
     display_prefix=${1:-}
