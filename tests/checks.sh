@@ -11,6 +11,8 @@
 #   verdict NAME PROBLEMS   a row passed where PROBLEMS is empty
 #   finish TEST             the counts; fails if any row did
 #   listing FOLDER          each file's SHA-256, to show a folder left whole
+#   stand_in FILE LINE...   a shell script of those lines, mode 755 whatever
+#                           the umask (another user may run it), its folder made
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Messages as the rows spell them, whatever the user's language.
 export LC_ALL=C
@@ -64,3 +66,9 @@ listing() {
     (cd "$1" && find . -type f -exec sha256sum {} + | sort)
 }
 export -f listing
+
+stand_in() {
+    mkdir -p "$(dirname "$1")"
+    { echo '#!/bin/sh'; printf '%s\n' "${@:2}"; } >"$1"
+    chmod 755 "$1"
+}

@@ -10,15 +10,14 @@ set -u
 
 printf 'not a program\n' >"$work/refuse"
 # What a command run by tools/lib/i386 sees; Wine's loader is a 32-bit program.
-printf '#!/bin/sh\necho "$(tools/lib/i386 mode test); $(id -u):$(id -g); $(wine --version)"\n' >"$work/report"
+stand_in "$work/report" 'echo "$(tools/lib/i386 mode test); $(id -u):$(id -g); $(wine --version)"'
 
 # Stand-ins for mount on a kernel before 6.7, which refuses a binfmt_misc in
 # a user namespace, for apt without a new enough qemu (which names in its
 # failure the host's own mirror, as apt does), and for apt that offers qemu 10
 # and downloads a package made here.
-mkdir "$work/old-kernel" "$work/no-qemu" "$work/offline"
-printf '#!/bin/sh\necho "mount: /proc/sys/fs/binfmt_misc: permission denied." >&2\nexit 32\n' >"$work/old-kernel/mount"
-printf '#!/bin/sh\necho "qemu-user:"; echo "  Candidate: 1:7.2+dfsg-7"\n' >"$work/no-qemu/apt-cache"
+stand_in "$work/old-kernel/mount" 'echo "mount: /proc/sys/fs/binfmt_misc: permission denied." >&2' 'exit 32'
+stand_in "$work/no-qemu/apt-cache" 'echo "qemu-user:"; echo "  Candidate: 1:7.2+dfsg-7"'
 cat >"$work/no-qemu/apt-get" <<'EOF'
 #!/bin/sh
 [ "$1" != indextargets ] || exec echo "http://mirror.example/debian/ $(. /etc/os-release && echo "$VERSION_CODENAME")"
@@ -27,17 +26,15 @@ for option; do
 done
 exit 100
 EOF
-mkdir -p "$work/package/DEBIAN" "$work/package/usr/bin"
+chmod 755 "$work/refuse" "$work/no-qemu/apt-get"
+mkdir -p "$work/package/DEBIAN"
 printf 'Package: qemu-user\nVersion: 1:10.0.2\nArchitecture: amd64\nMaintainer: nobody <nobody@example.org>\nDescription: a stand-in\n' \
     >"$work/package/DEBIAN/control"
-printf '#!/bin/sh\necho "qemu-i386 version 10.0.2"\n' >"$work/package/usr/bin/qemu-i386"
-chmod -R u=rwX,go=rX "$work/package" && chmod 755 "$work/package/usr/bin/qemu-i386"
+stand_in "$work/package/usr/bin/qemu-i386" 'echo "qemu-i386 version 10.0.2"'
+chmod -R u=rwX,go=rX "$work/package"
 dpkg-deb --root-owner-group -b "$work/package" "$work/qemu-user_1%3a10.0.2_amd64.deb" >/dev/null
-printf '#!/bin/sh\necho "qemu-user:"; echo "  Candidate: 1:10.0.2"\n' >"$work/offline/apt-cache"
-printf '#!/bin/sh\nfor word; do [ "$word" != download ] || exec cp %q .; done\nexit 100\n' \
-    "$work/qemu-user_1%3a10.0.2_amd64.deb" >"$work/offline/apt-get"
-# Mode 755, not +x, which a umask of 077 would leave unreadable to the other user.
-chmod 755 "$work"/refuse "$work"/report "$work"/old-kernel/* "$work"/no-qemu/* "$work"/offline/*
+stand_in "$work/offline/apt-cache" 'echo "qemu-user:"; echo "  Candidate: 1:10.0.2"'
+stand_in "$work/offline/apt-get" "for word; do [ \"\$word\" != download ] || exec cp $(printf %q "$work/qemu-user_1%3a10.0.2_amd64.deb") .; done" 'exit 100'
 # Copies of the tools without build/'s qemu-i386: to find none, to fetch one.
 mkdir "$work/bare" "$work/fetching"
 cp -r "$root/tools" "$work/bare/tools"

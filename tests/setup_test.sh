@@ -7,19 +7,17 @@ set -u
 . "$(dirname "$0")/checks.sh"
 absent=quindarelvoxen-absent-package
 
-# stand_in FOLDER TOOL LINE...: a script of those lines, as TOOL in $work/FOLDER.
-stand_in() { mkdir -p "$work/$1" && { echo '#!/bin/sh'; printf '%s\n' "${@:3}"; } >"$work/$1/$2" && chmod 755 "$work/$1/$2"; }
-for tool in apt-get apt-cache; do stand_in without-sudo "$tool" "echo \"$tool \$*\" >>\"$work/calls\""; done
-stand_in without-sudo id '[ "$1" = -u ] && echo "$SETUP_UID" && exit 0' 'exec /usr/bin/id "$@"'
-stand_in without-sudo apt-config "echo \"lists='\$SETUP_LISTS/'\""
+for tool in apt-get apt-cache; do stand_in "$work/without-sudo/$tool" "echo \"$tool \$*\" >>\"$work/calls\""; done
+stand_in "$work/without-sudo/id" '[ "$1" = -u ] && echo "$SETUP_UID" && exit 0' 'exec /usr/bin/id "$@"'
+stand_in "$work/without-sudo/apt-config" "echo \"lists='\$SETUP_LISTS/'\""
 # Only the stand-ins, and what setup uses besides.
 for tool in sh dpkg dpkg-query grep sed ls clang env; do ln -s "$(command -v "$tool")" "$work/without-sudo/$tool"; done
 cp -R -P "$work/without-sudo" "$work/with-sudo"
-stand_in with-sudo sudo "echo \"sudo \$1 \$2\" >>\"$work/calls\"" 'exec "$@"'
+stand_in "$work/with-sudo/sudo" "echo \"sudo \$1 \$2\" >>\"$work/calls\"" 'exec "$@"'
 # dpkg in the midst of another apt's work: man-db's triggers still to run.
 cp -R -P "$work/with-sudo" "$work/triggers"
 rm "$work/triggers/dpkg-query"
-stand_in triggers dpkg-query \
+stand_in "$work/triggers/dpkg-query" \
     "$(command -v dpkg-query) \"\$@\" | sed \"s/^install ok installed man-db\$/install ok triggers-pending man-db/\""
 mkdir -p "$work"/{full,empty}/partial
 touch "$work/full/mirror.example_debian_dists_stable_InRelease" "$work/empty/lock"

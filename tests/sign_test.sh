@@ -34,12 +34,11 @@ echo 'not the password' >wrong
 
 # openssl and osslsigncode that note each command line, and each file beside
 # the signed folder that holds the password, then run the real tool.
-mkdir spy
 for tool in openssl osslsigncode; do
-    printf '#!/bin/sh\necho "$*" >>%q/calls\ngrep -r -l -F "a throwaway password" %q | sed "s/^/found: /" >>%q/calls\nexec %q "$@"\n' \
-        "$work" "$(dirname "$signed")" "$work" "$(command -v "$tool")" >"spy/$tool"
+    stand_in "spy/$tool" "echo \"\$*\" >>$(printf %q "$work/calls")" \
+        "grep -r -l -F 'a throwaway password' $(printf %q "$(dirname "$signed")") | sed 's/^/found: /' >>$(printf %q "$work/calls")" \
+        "exec $(printf %q "$(command -v "$tool")") \"\$@\""
 done
-chmod 755 spy/*
 
 rm -rf "$signed"
 mkdir mine && echo precious >mine/notes.txt

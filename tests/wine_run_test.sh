@@ -18,13 +18,10 @@ echo "a file of the user's" >"$work/ours.new/savegame.txt"
 listing "$work/ours.new" >"$work/ours.new.before"
 
 # An X server that cannot start, as Xvfb says it, and one that hangs.
-mkdir "$work/broken-x" "$work/hung-x" "$work/noting"
+stand_in "$work/broken-x/Xvfb" 'printf "(EE) \nFatal server error:\n(EE) Cannot establish any listening sockets\n(EE) \n" >&2' 'exit 1'
+stand_in "$work/hung-x/Xvfb" 'exec sleep 600'
 # An xauth that notes its arguments.
-printf '#!/bin/sh\necho "$*" >>%q\nexec /usr/bin/xauth "$@"\n' "$work/xauth-arguments" >"$work/noting/xauth"
-printf '#!/bin/sh\nprintf "(EE) \\nFatal server error:\\n(EE) Cannot establish any listening sockets\\n(EE) \\n" >&2\nexit 1\n' \
-    >"$work/broken-x/Xvfb"
-printf '#!/bin/sh\nexec sleep 600\n' >"$work/hung-x/Xvfb"
-chmod 755 "$work/broken-x/Xvfb" "$work/hung-x/Xvfb" "$work/noting/xauth"
+stand_in "$work/noting/xauth" "echo \"\$*\" >>$(printf %q "$work/xauth-arguments")" 'exec /usr/bin/xauth "$@"'
 
 check "a prefix outside build/ is refused and left whole" 1 "" \
     "^wine-run: $theirs is no prefix of the build's; name one under $root/build\$" -- \
