@@ -54,21 +54,15 @@ running() {
     started | while read -r pid _; do cat "/proc/$pid/comm" 2>/dev/null; done | grep -qxE "$1"
 }
 
-# When process $1 started, in ticks since boot; nothing for a zombie.
-start_of() {
-    sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | awk '$1 != "Z" {print $20}'
-}
-
 # What the tool left: its processes (a namespace ends with its first, which
 # is one of them), mounts in its folders, its temporary files and fresh roots.
 left_behind() {
     local seen=$1 tmp=$2
     {
-        started | cut -d ' ' -f 1
-        while read -r pid start; do
-            [ "$(start_of "$pid")" != "$start" ] || echo "$pid"
-        done <"$seen"
-    } | sort -u | while read -r pid; do echo "process $pid ($(cat "/proc/$pid/comm" 2>/dev/null))"; done
+        started
+        # And those seen before that live yet: a PID that started when it did.
+        sed 's/^\([0-9]*\) .*) /\1 /' /proc/[0-9]*/stat 2>/dev/null | awk '$2 != "Z" {print $1, $21}' | grep -x -F -f "$seen"
+    } | cut -d ' ' -f 1 | sort -u | while read -r pid; do echo "process $pid ($(cat "/proc/$pid/comm" 2>/dev/null))"; done
     # A mount point's spaces are written as \040.
     awk '{ gsub(/\\040/, " ", $2); print "mount " $2 }' /proc/self/mounts | grep -F -e "$work" -e /var/tmp/quindarelvoxen-
     find "$tmp" -mindepth 1 -maxdepth 1 | sed 's/^/file /'
