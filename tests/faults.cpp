@@ -14,13 +14,11 @@
 
 namespace {
 
-using Read = ssize_t (*)(int, void *, size_t);
-using Write = ssize_t (*)(int, const void *, size_t);
-
-const char *fault()
+// Whether FAULT names `fault`.
+bool faulting(const char *fault)
 {
     const char *name = std::getenv("FAULT");
-    return name ? name : "";
+    return name && std::strcmp(name, fault) == 0;
 }
 
 // Whether `fd` is open on the file FAULT_FILE names; its path goes to `name`.
@@ -38,14 +36,19 @@ bool is_faulty(int fd, char *name, size_t size)
     return static_cast<size_t>(length) >= tail && std::strcmp(name + length - tail, wanted) == 0;
 }
 
-ssize_t faulty_read(Read real, int fd, void *buffer, size_t count)
+}  // namespace
+
+// The C library's own names for the parameters are reserved ones.
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
+extern "C" ssize_t read(int fd, void *buffer, size_t count)
 {
+    static auto real = reinterpret_cast<ssize_t (*)(int, void *, size_t)>(dlsym(RTLD_NEXT, "read"));
     char path[4096];
     if (!is_faulty(fd, path, sizeof path))
         return real(fd, buffer, count);
     static int reads = 0;
     ++reads;
-    if (std::strcmp(fault(), "read-eio") == 0) {
+    if (faulting("read-eio")) {
         if (reads > 1) {
             errno = EIO;
             return -1;
@@ -53,9 +56,9 @@ ssize_t faulty_read(Read real, int fd, void *buffer, size_t count)
         return real(fd, buffer, count < 64 ? count : 64);
     }
     ssize_t got = real(fd, buffer, count);
-    if (reads == 1 && std::strcmp(fault(), "truncate") == 0 && truncate(path, 1000) != 0)
+    if (reads == 1 && faulting("truncate") && truncate(path, 1000) != 0)
         std::perror("faults: truncate");
-    if (reads == 1 && std::strcmp(fault(), "grow") == 0) {
+    if (reads == 1 && faulting("grow")) {
         int end = open(path, O_WRONLY | O_APPEND);
         if (write(end, "Grown.", 6) != 6)
             std::perror("faults: grow");
@@ -64,29 +67,18 @@ ssize_t faulty_read(Read real, int fd, void *buffer, size_t count)
     return got;
 }
 
-}  // namespace
-
-// The C library's own names for the parameters are reserved ones.
-// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
-extern "C" ssize_t read(int fd, void *buffer, size_t count)
-{
-    static auto real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "read"));
-    return faulty_read(real, fd, buffer, count);
-}
-
 // What read becomes in a build with _FORTIFY_SOURCE: the C library's name.
 // NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" ssize_t __read_chk(int fd, void *buffer, size_t count, size_t /*size*/)
 {
-    static auto real = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "read"));
-    return faulty_read(real, fd, buffer, count);
+    return read(fd, buffer, count);
 }
 
 // NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 {
-    static auto real = reinterpret_cast<Write>(dlsym(RTLD_NEXT, "write"));
-    if (fd == 1 && std::strcmp(fault(), "write-zero") == 0)
+    static auto real = reinterpret_cast<ssize_t (*)(int, const void *, size_t)>(dlsym(RTLD_NEXT, "write"));
+    if (fd == 1 && faulting("write-zero"))
         return 0;
     return real(fd, buffer, count);
 }
