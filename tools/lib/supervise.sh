@@ -5,9 +5,9 @@
 # exits with its status; inside that session it returns at once. All that the
 # tool starts inherits a mark in its environment, whatever group or session
 # it makes, and Ctrl-C or SIGTERM reaches all of the user's processes that
-# carry it, namespaces included; the tool ends once its
-# EXIT traps have run. The waiting is done with `wait`, which a signal
-# interrupts, as it would not interrupt a command in the foreground.
+# carry it, namespaces included; the tool ends once its EXIT traps have run.
+# It waits with `wait`, which a signal interrupts, as it would not interrupt
+# a command in the foreground.
 supervise() {
     ! supervised || return 0
     trust_tmpdir
@@ -15,9 +15,8 @@ supervise() {
     session=$!
     trap 'end_session 130' INT
     trap 'end_session 143' TERM
-    status=0
-    wait "$session" || status=$?
-    exit "$status"
+    wait "$session"
+    exit
 }
 
 # Whether this shell is the session that its parent supervises.
@@ -31,9 +30,8 @@ end_session() {
     own_mark=QUINDARELVOXEN_SUPERVISED_BY_$$=1
     # shellcheck disable=SC2046
     kill -TERM $(carrying "$own_mark") 2>/dev/null || true
-    tries=0
-    while [ -n "$(carrying "$own_mark")" ] && [ "$tries" -lt 300 ]; do
-        tries=$((tries + 1))
+    for _ in $(seq 300); do
+        [ -n "$(carrying "$own_mark")" ] || break
         sleep 0.1
     done
     # shellcheck disable=SC2046
