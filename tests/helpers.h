@@ -48,7 +48,6 @@ inline std::string alphabet_image(const std::string &text, size_t cut, const alp
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "resource.h"
 
@@ -87,33 +86,17 @@ inline int caption_step(const std::string &caption)
     return -1;
 }
 
-// What find_dialog looks for, and what it found.
-struct DialogSearch {
-    DWORD process;
-    const char *title;
-    HWND found;
-};
-
-inline BOOL CALLBACK match_dialog(HWND window, LPARAM data)
-{
-    auto *search = reinterpret_cast<DialogSearch *>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (owner != search->process || std::strcmp(name, "#32770") != 0 || !IsWindowVisible(window) ||
-        (search->title && text_of(window) != search->title))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 // A shown dialog of `process` whose caption is `title`, or any where `title` is null; null where none is.
 inline HWND find_dialog(DWORD process, const char *title = nullptr)
 {
-    DialogSearch search{process, title, nullptr};
-    EnumWindows(match_dialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", title)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == process && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
 }
 #endif
 
