@@ -90,10 +90,10 @@ inline int caption_step(const std::string &caption)
 inline HWND find_dialog(DWORD process, const char *title = nullptr)
 {
     HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", title)) != nullptr) {
+    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == process && IsWindowVisible(window))
+        if (owner == process && IsWindowVisible(window) && (!title || text_of(window) == title))
             return window;
     }
     return nullptr;
