@@ -65,21 +65,20 @@ check "the password reaches no command line and no file of its own" 0 "" "" -- \
      PATH=$work/spy:$PATH "$sign" --cert signing.pem --key signing.key --password-file password --out "$signed" >/dev/null &&
      grep -q "^sign " calls && ! grep -e "a throwaway password" -e "^found: " calls >&2'
 
-# What is refused leaves the signed folder as it was.
+# What is refused leaves the signed folder as it was. A row a line: its name,
+# its one line of standard error, and the arguments before --out.
 listing "$signed" >before
-check "no certificate" 1 "" "^sign: cannot read $work/missing.p12\$" -- '"$sign" --pkcs12 missing.p12 --out "$signed"'
-check "a wrong password" 1 "" "^sign: cannot open $work/signing.p12: a wrong password" -- \
-    '"$sign" --pkcs12 signing.p12 --password-file wrong --out "$signed"'
-check "no password for an encrypted key" 1 "" "^sign: cannot open $work/signing.key: a wrong password" -- \
-    '"$sign" --cert signing.pem --key signing.key --out "$signed"'
-check "a certificate that is not for code signing" 1 "" "^sign: the certificate is not for code signing" -- \
-    '"$sign" --cert server.pem --key server.key --password-file password --out "$signed"'
-check "an expired certificate" 1 "" "^sign: the certificate has expired\$" -- \
-    '"$sign" --cert expired.pem --key expired.key --out "$signed"'
-check "a key that is not the certificate's" 1 "" "^sign: $work/other.key is not the key of $work/signing.pem\$" -- \
-    '"$sign" --cert signing.pem --key other.key --out "$signed"'
-check "a timestamp that cannot be had" 1 "" "^sign: osslsigncode could not sign quindarelvoxen.exe" -- \
-    '"$sign" --pkcs12 signing.p12 --password-file password --timestamp http://127.0.0.1:9/ --out "$signed"'
+while IFS='|' read -r name stderr arguments <&3; do
+    check "$name" 1 "" "$stderr" -- "\"\$sign\" $arguments --out \"\$signed\""
+done 3<<EOF
+no certificate|^sign: cannot read $work/missing.p12\$|--pkcs12 missing.p12
+a wrong password|^sign: cannot open $work/signing.p12: a wrong password|--pkcs12 signing.p12 --password-file wrong
+no password for an encrypted key|^sign: cannot open $work/signing.key: a wrong password|--cert signing.pem --key signing.key
+a certificate that is not for code signing|^sign: the certificate is not for code signing|--cert server.pem --key server.key --password-file password
+an expired certificate|^sign: the certificate has expired\$|--cert expired.pem --key expired.key
+a key that is not the certificate's|^sign: $work/other.key is not the key of $work/signing.pem\$|--cert signing.pem --key other.key
+a timestamp that cannot be had|^sign: osslsigncode could not sign quindarelvoxen.exe|--pkcs12 signing.p12 --password-file password --timestamp http://127.0.0.1:9/
+EOF
 check "no certificate named" 2 "" "^usage: sign " -- '"$sign" --password-file password --out "$signed"'
 check "the signed folder is as it was" 0 "" "" -- 'listing "$signed" | cmp -s - before'
 check "a folder of the user's own is refused and left whole" 1 "" \
