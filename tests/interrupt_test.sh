@@ -23,14 +23,13 @@ rm -rf "$work"' EXIT
 # Each tool in a process group of its own, with SIGINT not ignored.
 set -m
 
-# stand_in NAME BODY: a tool that runs BODY as the tools run their work.
-stand_in() {
-    printf '#!/bin/sh\nset -eu\ncd %q\n. tools/lib/supervise.sh\nsupervise "$0"\n%s\n' "$root" "$2" >"$work/$1"
-    chmod 755 "$work/$1"
+# a_tool NAME BODY: a tool that runs BODY as the tools run their work.
+a_tool() {
+    stand_in "$work/$1" 'set -eu' "cd $(printf %q "$root")" '. tools/lib/supervise.sh' 'supervise "$0"' "$2"
 }
-stand_in own-group 'timeout 300 sleep 301 & wait'
-stand_in own-session 'setsid sleep 302 & wait'
-stand_in wine '. tools/lib/display.sh
+a_tool own-group 'timeout 300 sleep 301 & wait'
+a_tool own-session 'setsid sleep 302 & wait'
+a_tool wine '. tools/lib/display.sh
 start_private_display "$TMPDIR/prefix"
 tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
 
@@ -76,13 +75,12 @@ left_behind() {
 interrupt() {
     local name=$1 signal=$2 process=$3 minutes=$4
     shift 5
-    local tmp=$work/tmp.$((passed + failed)) problems="" tries=0
+    local tmp=$work/tmp.$((passed + failed)) problems="" deadline=$((SECONDS + minutes * 60))
     mkdir "$tmp"
     TMPDIR=$tmp QUINDARELVOXEN_INTERRUPT_TEST=$mark env --default-signal=INT "$@" >"$work/out" 2>&1 </dev/null &
     tool=$!
     until running "$process"; do
-        tries=$((tries + 1))
-        if [ "$tries" -ge $((minutes * 600)) ] || ! kill -0 "$tool" 2>/dev/null; then
+        if [ "$SECONDS" -ge "$deadline" ] || ! kill -0 "$tool" 2>/dev/null; then
             problems+=" no $process ran within $minutes minutes;"
             break
         fi
@@ -90,7 +88,7 @@ interrupt() {
     done
     started >"$work/seen"
     if [ "$signal" = INT ]; then kill -INT -- "-$tool"; else kill -TERM "$tool"; fi
-    local deadline=$((SECONDS + 60))
+    deadline=$((SECONDS + 60))
     while kill -0 "$tool" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.1; done
     if kill -0 "$tool" 2>/dev/null; then
         problems+=" still running after 60 seconds;"
