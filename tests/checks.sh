@@ -25,8 +25,7 @@ work=$(mktemp -d "$root/build/test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export root work HOME=$work/home
 mkdir "$HOME"
-passed=0
-failed=0
+passed=0 failed=0
 
 check() {
     local name=$1 status=$2 stdout=$3 stderr=$4

@@ -37,9 +37,7 @@ printf "$(printf '\\%03o' {0..255})" >bytes
 : >empty
 
 # posix CHECK...: a row about POSIX pipes, devices and faults: native only.
-posix() {
-    [ "$emulated" = 1 ] || "$@"
-}
+posix() { [ "$emulated" = 1 ] || "$@"; }
 
 for file in hello zebra bytes binary; do mirror <"$file" >"$file.out"; done
 cat hello.out zebra.out >two.out

@@ -75,8 +75,7 @@ as_user() {
 
 # Why the namespaced rows cannot be played here, as the tool says it.
 no_namespace=$("$root/tools/lib/i386" possible)
-no_qemu=
-fetch_failed=
+no_qemu= fetch_failed=
 user=$(id -u):$(id -g)
 if [ "$user" = 0:0 ]; then
     user=62000

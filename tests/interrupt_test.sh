@@ -14,8 +14,7 @@ unset DISPLAY
 # Run within a row of its own (.ci/run's), it plays no such row again.
 nested=${QUINDARELVOXEN_INTERRUPT_TEST:-}
 mark=$(basename "$work")
-tool=
-users_server=
+tool= users_server=
 # Interrupted itself, it ends the tool that it tries and its own Wine server first.
 trap '[ -z "$tool" ] || { kill -TERM "$tool"; wait "$tool"; }
 [ -z "$users_server" ] || { "$root/tools/lib/wine-run" --remove "$HOME/.wine"; wait "$users_server"; }
