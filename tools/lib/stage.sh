@@ -1,18 +1,15 @@
 # Sourced from the tree's root by the tools that work in stages (tools/test,
 # tools/run, .ci/run); it brings tools/lib/supervise.sh.
 #
-#   begin TOOL LOG [ARGUMENT...]
-#                            tools/TOOL's start: installs what is missing,
-#                            apt's words into LOG; runs the tool again
-#                            supervised; says how 32-bit code runs; stages
-#   stages TOOL LOG          begins; LOG is to hold all that the stages print
-#   stage NAME COMMAND...    runs COMMAND, its output into LOG, then says in
-#                            one line how it went: verdict, time and counts.
-#                            On a terminal, a progress line meanwhile. A stage
-#                            that fails shows what failed (a failing test's
-#                            own output, else the end of its output) and ends
-#                            the tool with its status.
-#   stages_passed            the closing line
+#   begin TOOL LOG [ARGUMENT...]   tools/TOOL's start: what is missing
+#       installed, apt's words into LOG; the tool run again, supervised; how
+#       32-bit code runs said; then stages TOOL LOG
+#   stages TOOL LOG   begins; LOG is to hold all that the stages print
+#   stage NAME COMMAND...   runs COMMAND, its output into LOG, then says in one
+#       line how it went: verdict, time and counts; on a terminal, a progress
+#       line meanwhile. One that fails shows what failed (a failing test's own
+#       output, else the end of its output) and ends the tool with its status.
+#   stages_passed   the closing line
 . tools/lib/supervise.sh
 
 begin() {
