@@ -129,13 +129,7 @@ TEST(Program, CarriesExactlyItsResourcesInAmericanEnglish)
     std::vector<std::string> found;
     EnumResourceTypesA(module, add_type, reinterpret_cast<LONG_PTR>(&found));
     // Directory order: by type; within a type, names before numbers.
-    const std::vector<std::string> expected = {
-        "3/1/1033",
-        "3/2/1033",
-        "5/103/1033",
-        "14/\"A\"/1033",
-        "14/102/1033",
-    };
+    const std::vector<std::string> expected = {"3/1/1033", "3/2/1033", "5/103/1033", "14/\"A\"/1033", "14/102/1033"};
     EXPECT_EQ(found, expected);
 }
 
