@@ -36,9 +36,7 @@ dpkg-deb --root-owner-group -b "$work/package" "$work/qemu-user_1%3a10.0.2_amd64
 stand_in "$work/offline/apt-cache" 'echo "qemu-user:"; echo "  Candidate: 1:10.0.2"'
 stand_in "$work/offline/apt-get" "for word; do [ \"\$word\" != download ] || exec cp $(printf %q "$work/qemu-user_1%3a10.0.2_amd64.deb") .; done" 'exit 100'
 # Copies of the tools without build/'s qemu-i386: to find none, to fetch one.
-mkdir "$work/bare" "$work/fetching"
-cp -r "$root/tools" "$work/bare/tools"
-cp -r "$root/tools" "$work/fetching/tools"
+for copy in bare fetching; do mkdir "$work/$copy" && cp -r "$root/tools" "$work/$copy/"; done
 
 # namespaced TREE UID:GID COMMAND [REFUSE]: the shell COMMAND in TREE as
 # UID:GID, with a binfmt_misc of its own, which no handler around the test
