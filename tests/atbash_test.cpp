@@ -114,13 +114,7 @@ TEST_P(Way, TouchesExactlyTheCountedBytes)
     const struct {
         int length;
         const char *expected;
-    } cases[] = {
-        {-5, "abcdef"},
-        {0, "abcdef"},
-        {1, "zbcdef"},
-        {3, "zyxdef"},
-        {6, "zyxwvu"},
-    };
+    } cases[] = {{-5, "abcdef"}, {0, "abcdef"}, {1, "zbcdef"}, {3, "zyxdef"}, {6, "zyxwvu"}};
     for (const auto &c : cases) {
         // The text sits at the end of an exactly sized allocation, so
         // AddressSanitizer reports any access past `length`.
