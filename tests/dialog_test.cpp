@@ -102,9 +102,8 @@ TEST_F(Dialog, OpensWithTheProgramIconAndTheTimer)
 
 TEST_F(Dialog, ItsTimerTicksEveryHalfSecond)
 {
-    // Ten periods from the first tick to the eleventh, timed where the ticks
-    // arrive, in this process; a tick comes late under load, but the next
-    // keeps the pace, so the whole span is off by one tick's delay at most.
+    // Ten periods from the first tick to the eleventh, timed where the ticks arrive, in this process; a tick comes
+    // late under load, but the next keeps the pace, so the whole span is off by one tick's delay at most.
     std::vector<DWORD> ticks;  // when each arrived
     MSG message;
     for (DWORD start = GetTickCount(); ticks.size() < 11 && GetTickCount() - start < 15000;) {
@@ -204,9 +203,8 @@ TEST_F(Caption, EveryTickSetsTheCaptionWhateverItsTimer)
     EXPECT_EQ(captions_set, 1);
 }
 
-// Once WinMain's message loop shows the dialog, closes it as every way of
-// closing does (WM_CLOSE; the black-box test closes it in each way), and notes
-// whether its timer still ran afterwards.
+// Once WinMain's message loop shows the dialog, closes it as every way of closing does (WM_CLOSE; the black-box test
+// closes it in each way), and notes whether its timer still ran afterwards.
 bool dialog_seen;
 BOOL timer_still_ran;
 int looks;
