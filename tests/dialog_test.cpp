@@ -12,8 +12,7 @@
 namespace {
 
 // A modeless dialog from the program's template, driven by DlgProc.
-class Dialog : public ::testing::Test {
-protected:
+struct Dialog : ::testing::Test {
     void SetUp() override
     {
         dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, DlgProc, 0);
@@ -24,8 +23,8 @@ protected:
     void TearDown() override { DestroyWindow(dialog); }
 
     // Puts text into the input box without the box reporting it.
-    void set_input(const std::string &text) { SetWindowTextA(input, text.c_str()); }
-    void notify(WORD id, WORD code) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), 0); }
+    void set_input(const std::string &text) const { SetWindowTextA(input, text.c_str()); }
+    void notify(WORD id, WORD code) const { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), 0); }
 
     HWND dialog = nullptr;
     HWND input = nullptr;
@@ -131,8 +130,7 @@ LRESULT CALLBACK count_captions(HWND window, UINT message, WPARAM wParam, LPARAM
     return CallWindowProcA(dialog_class_procedure, window, message, wParam, lParam);
 }
 
-class Caption : public Dialog {
-protected:
+struct Caption : Dialog {
     void SetUp() override
     {
         Dialog::SetUp();
