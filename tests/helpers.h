@@ -72,20 +72,6 @@ inline std::string text_of(HWND window)
     return std::string(buffer, length);
 }
 
-// Where `caption` stands in the animated caption's cycle of 56 steps, from
-// the template's caption at 0, or -1 where it is none of them.
-inline int caption_step(const std::string &caption)
-{
-    std::string expected = APP_CAPTION;
-    const int length = static_cast<int>(expected.size());
-    for (int step = 0; step < 2 * length; ++step) {
-        if (caption == expected)
-            return step;
-        atbash(&expected[step % length], 1);
-    }
-    return -1;
-}
-
 // A shown dialog of `process` whose caption is `title`, or any where `title` is null; null where none is.
 inline HWND find_dialog(DWORD process, const char *title = nullptr)
 {
