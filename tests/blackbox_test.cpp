@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -251,10 +250,6 @@ TEST_F(Program, CaptionTurnsOneCharacterAtATime)
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 2) {
-        (void)std::fprintf(stderr, "usage: blackbox_test PROGRAM.exe\n");
-        return 2;
-    }
-    program_path = windows_path(argv[1]);
+    program_path = windows_paths(argc, argv, 1, "blackbox_test PROGRAM.exe")[0];
     return RUN_ALL_TESTS();
 }

@@ -48,17 +48,25 @@ inline std::string alphabet_image(const std::string &text, size_t cut, const alp
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "resource.h"
 
-// The tests receive their files' paths from the build, which under Wine
-// names them the Unix way; Wine's drive Z: is the Unix root.
-inline std::string windows_path(std::string path)
+// The paths that the build gives a test after GoogleTest's options, in Windows' form: under Wine the build names
+// them the Unix way, and Wine's drive Z: is the Unix root. Other than `count` of them end the process, with `usage`.
+inline std::vector<std::string> windows_paths(int argc, char **argv, int count, const char *usage)
 {
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+    if (argc != count + 1) {
+        (void)std::fprintf(stderr, "usage: %s\n", usage);
+        std::exit(2);
+    }
+    std::vector<std::string> paths(argv + 1, argv + argc);
+    for (std::string &path : paths) {
+        if (!path.empty() && path[0] == '/')
+            path.insert(0, "Z:");
+        std::replace(path.begin(), path.end(), '/', '\\');
+    }
+    return paths;
 }
 
 // A window's text, also another process's: WM_GETTEXT, as GetWindowText would not ask another process's control.

@@ -157,15 +157,11 @@ TEST(Program, IconGroupsShareOneImage)
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 3) {
-        (void)std::fprintf(stderr, "usage: resources_test PROGRAM.exe ICON.ico\n");
-        return 2;
-    }
-    const std::string program = windows_path(argv[1]);
-    icon_path = windows_path(argv[2]);
-    module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const std::vector<std::string> paths = windows_paths(argc, argv, 2, "resources_test PROGRAM.exe ICON.ico");
+    icon_path = paths[1];
+    module = LoadLibraryExA(paths[0].c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module) {
-        (void)std::fprintf(stderr, "resources_test: cannot load %s\n", program.c_str());
+        (void)std::fprintf(stderr, "resources_test: cannot load %s\n", paths[0].c_str());
         return 1;
     }
     return RUN_ALL_TESTS();
