@@ -73,22 +73,13 @@ struct Instance {
         return true;
     }
 
-    // Waits for the program to end; the exit status, or -1 if it did not.
-    long exit_status() const
-    {
-        DWORD status = 0;
-        const bool ended = WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0;
-        return ended && GetExitCodeProcess(process.hProcess, &status) ? static_cast<long>(status) : -1;
-    }
-
     PROCESS_INFORMATION process{};
     HWND dialog = nullptr;
     HWND input = nullptr;
     HWND output = nullptr;
 };
 
-class Program : public ::testing::Test, protected Instance {
-protected:
+struct Program : ::testing::Test, Instance {
     // Starts the program and waits until its input box has the focus.
     void open(const std::string &arguments = "")
     {
@@ -210,8 +201,12 @@ TEST_F(Program, EveryWayOfQuittingEndsWithStatusZero)
         PostMessageA(runs[i].input, WM_CHAR, 'x', 1);
         cases[i].quit(runs[i].dialog, runs[i].input);
     }
-    for (size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(runs[i].exit_status(), 0) << cases[i].name;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        DWORD status = 1;
+        EXPECT_EQ(WaitForSingleObject(runs[i].process.hProcess, 15000), WAIT_OBJECT_0) << cases[i].name << " ran on";
+        EXPECT_TRUE(GetExitCodeProcess(runs[i].process.hProcess, &status));
+        EXPECT_EQ(status, 0U) << cases[i].name;
+    }
 }
 
 // Where `caption` stands in the animated caption's cycle of 56 steps, from
