@@ -1,5 +1,5 @@
 // What the tests and the fuzzer share: the cipher's expected results and, on
-// Windows, how to look at the program's windows.
+// Windows, the paths that the build gives and how to look at the program's windows.
 #ifndef QUINDARELVOXEN_HELPERS_H
 #define QUINDARELVOXEN_HELPERS_H
 
@@ -53,7 +53,7 @@ inline std::string alphabet_image(const std::string &text, size_t cut, const alp
 #include "resource.h"
 
 // The paths that the build gives a test after GoogleTest's options, in Windows' form: under Wine the build names
-// them the Unix way, and Wine's drive Z: is the Unix root. Other than `count` of them end the process, with `usage`.
+// them the Unix way, and Wine's drive Z: is the Unix root. Given other than `count`, the test ends with its usage.
 inline std::vector<std::string> windows_paths(int argc, char **argv, int count, const char *usage)
 {
     if (argc != count + 1) {
