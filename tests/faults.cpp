@@ -47,18 +47,15 @@ extern "C" ssize_t read(int fd, void *buffer, size_t count)
     if (!is_faulty(fd, path, sizeof path))
         return real(fd, buffer, count);
     static int reads = 0;
-    ++reads;
-    if (faulting("read-eio")) {
-        if (reads > 1) {
-            errno = EIO;
-            return -1;
-        }
-        return real(fd, buffer, count < 64 ? count : 64);
+    const bool first = ++reads == 1;
+    if (faulting("read-eio") && !first) {
+        errno = EIO;
+        return -1;
     }
-    ssize_t got = real(fd, buffer, count);
-    if (reads == 1 && faulting("truncate") && truncate(path, 1000) != 0)
+    ssize_t got = real(fd, buffer, faulting("read-eio") && count > 64 ? 64 : count);
+    if (first && faulting("truncate") && truncate(path, 1000) != 0)
         std::perror("faults: truncate");
-    if (reads == 1 && faulting("grow")) {
+    if (first && faulting("grow")) {
         int end = open(path, O_WRONLY | O_APPEND);
         if (write(end, "Grown.", 6) != 6)
             std::perror("faults: grow");
