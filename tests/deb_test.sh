@@ -1,8 +1,7 @@
 #!/bin/bash
 # deb_test.sh BUILD_DIR VERSION
 #
-# The Debian package that `cpack -G DEB` makes in BUILD_DIR, as apt and
-# lintian see it, one row per case.
+# The Debian package that `cpack -G DEB` makes in BUILD_DIR, as apt and lintian see it, one row per case.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"

@@ -32,8 +32,7 @@ openssl ca -batch -selfsign -config ca.cnf -keyfile expired.key -in expired.csr 
     -enddate 20200102000000Z -out expired.pem 2>/dev/null
 echo 'not the password' >wrong
 
-# openssl and osslsigncode that note each command line, and each file beside
-# the signed folder that holds the password, then run the real tool.
+# openssl and osslsigncode that note each command line, and each file beside the signed folder holding the password.
 for tool in openssl osslsigncode; do
     stand_in "spy/$tool" "echo \"\$*\" >>$(printf %q "$work/calls")" \
         "grep -r -l -F 'a throwaway password' $(printf %q "$(dirname "$signed")") | sed 's/^/found: /' >>$(printf %q "$work/calls")" \
@@ -65,8 +64,7 @@ check "the password reaches no command line and no file of its own" 0 "" "" -- \
      PATH=$work/spy:$PATH "$sign" --cert signing.pem --key signing.key --password-file password --out "$signed" >/dev/null &&
      grep -q "^sign " calls && ! grep -e "a throwaway password" -e "^found: " calls >&2'
 
-# What is refused leaves the signed folder as it was. A row a line: its name,
-# its one line of standard error, and the arguments before --out.
+# Refusals leave the signed folder as it was. A row a line: name, one line of standard error, arguments before --out.
 listing "$signed" >before
 while IFS='|' read -r name stderr arguments <&3; do
     check "$name" 1 "" "$stderr" -- "\"\$sign\" $arguments --out \"\$signed\""
