@@ -35,9 +35,8 @@ TEST(Atbash, WorksFromAStaticInitialiser)
 
 TEST_P(Way, ACountNearIntMax)
 {
-    // INT_MAX bytes of address space: one 2 MiB file mapped 1,024 times over. A wide loop's step past the count
-    // would overflow there. Each byte of the file is mirrored once in each mapping, the file's last byte once less,
-    // as the count ends one byte short of the last mapping's end.
+    // INT_MAX bytes of address space, where a wide loop's step past the count would overflow: a 2 MiB file mapped
+    // 1,024 times over. Each of its bytes is mirrored once a mapping, its last once less: the count ends one short.
     const size_t file_size = 2 << 20;
     const size_t span = size_t(INT_MAX) + 1;
     int file = memfd_create("near-int-max", 0);

@@ -43,8 +43,7 @@ check "man's footer carries the version" 0 "yes" "" -- 'man -l "$page" | tail -n
 check "the copyright is the licence's" 0 "Copyright: 2026 Torvangrel
 License: Expat" "" -- 'grep -x -e "Copyright: 2026 Torvangrel" -e "License: Expat" "$installed/share/doc/atbash/copyright"'
 
-# A user's own build, without a preset or the package, needs no help2man (not on
-# PATH here, where CMake looks), and a warning (a macro defined twice) stops nothing.
+# A user's own build, without a preset or the package, needs no help2man (none on PATH), and a warning stops nothing.
 mkdir "$work/bin"
 for tool in /usr/bin/*; do [ "${tool##*/}" = help2man ] || ln -s "$tool" "$work/bin/"; done
 check "a user's build without the package needs no help2man" 0 "" "" -- \

@@ -11,8 +11,7 @@ build=$(realpath "$1")
 signed=$(realpath -m "$2")
 cd "$work" || exit 1
 
-# A key with its password in a file, a certificate for code signing, both as
-# a PKCS#12 file too, a certificate for web servers only, and another key.
+# Keys, their password in a file; certificates for code signing (also as PKCS#12) and for web servers; another key.
 echo 'a throwaway password' >password
 certificate() {
     openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Quindarelvoxen test" -passout file:password \
