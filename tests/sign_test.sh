@@ -1,8 +1,7 @@
 #!/bin/bash
 # sign_test.sh BUILD_DIR SIGNED_DIR
 #
-# tools/sign with throwaway certificates, one row per case (docs/testing.md);
-# the signed programs stay in SIGNED_DIR for the Wine tests.
+# tools/sign with throwaway certificates, one row per case; the signed programs stay in SIGNED_DIR for the Wine tests.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"

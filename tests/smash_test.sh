@@ -1,8 +1,7 @@
 #!/bin/bash
 # smash_test.sh PROGRAM.exe ATBASH.exe RUNNER... SMASH.exe UNGUARDED.exe
 #
-# How the programs are built and protected, as objdump reads them, and the stack protector
-# at work in SMASH.exe and not in UNGUARDED.exe, one row per case (docs/testing.md).
+# How the programs are built and protected, as objdump reads them, and the stack protector at work, one row per case.
 set -u
 export dialog_exe=$1 atbash_exe=$2 program allowed
 shift 2
