@@ -85,7 +85,7 @@ posix check "missing files named as cat names them" 0 "" "" -- 'for LC_ALL in C 
     diff <(odd_names | xargs -0 cat 2>&1 | sed "s/^cat: //") <(odd_names | xargs -0 bash -c "atbash \"\$@\"" sh 2>&1 | sed "s/^atbash: //") || exit; done'
 check "a name after -- named as any other, not as UTF-8 on Windows" 0 "" "" -- 'diff <(atbash -- Ελλάδα 2>&1) <(atbash Ελλάδα 2>&1)'
 # As coreutils says it: the option, then where to look. try_help follows a command whose standard error went to err.
-try_help='status=$?; head -n 1 err >&2; tail -n +2 err |
+try_help='status=$?; head -n 1 err >&2; tail -n +2 err | tr -d "\r" |
     grep -qx "Try .atbash --help. for more information." && exit $status; exit 9'
 check "unknown option"            1 "<empty" "^atbash: invalid option -- 'x'$" -- "atbash -x hello 2>err; $try_help"
 check "unknown long option"       1 "<empty" "^atbash: unrecognized option '--rot13'$" -- "atbash --rot13 hello 2>err; $try_help"
