@@ -11,8 +11,7 @@
 
 namespace {
 
-// Every case runs through atbash itself (-1) and through each loop behind
-// it; a loop that this processor cannot run is skipped, and named.
+// Every case runs through atbash itself (-1) and each loop behind it; a loop this processor lacks is skipped, named.
 class Way : public testing::TestWithParam<int> {
 protected:
     void SetUp() override
@@ -26,8 +25,7 @@ INSTANTIATE_TEST_SUITE_P(Atbash, Way, testing::Range(-1, atbash_loop_count), [](
     return std::string(way.param < 0 ? "atbash" : atbash_loops[way.param].name);
 });
 
-// Mirrored as the program starts, before main: the files' static
-// initialisers run in an order of the linker's, and this one may run first.
+// Mirrored before main: the files' static initialisers run in an order of the linker's, and this one may run first.
 const std::string before_main = mirrored("Hello, World!");
 
 TEST(Atbash, WorksFromAStaticInitialiser)
@@ -37,9 +35,8 @@ TEST(Atbash, WorksFromAStaticInitialiser)
 
 TEST_P(Way, ACountNearIntMax)
 {
-    // INT_MAX bytes of address space: one 2 MiB file mapped 1,024 times over. A wide loop's step past the count
-    // would overflow there. Each byte of the file is mirrored once in each mapping, the file's last byte once less,
-    // as the count ends one byte short of the last mapping's end.
+    // INT_MAX bytes of address space, where a wide loop's step past the count would overflow: a 2 MiB file mapped
+    // 1,024 times over. Each of its bytes is mirrored once a mapping, its last once less: the count ends one short.
     const size_t file_size = 2 << 20;
     const size_t span = size_t(INT_MAX) + 1;
     int file = memfd_create("near-int-max", 0);
@@ -115,8 +112,7 @@ TEST_P(Way, TouchesExactlyTheCountedBytes)
         const char *expected;
     } cases[] = {{-5, "abcdef"}, {0, "abcdef"}, {1, "zbcdef"}, {3, "zyxdef"}, {6, "zyxwvu"}};
     for (const auto &c : cases) {
-        // The text sits at the end of an exactly sized allocation, so
-        // AddressSanitizer reports any access past `length`.
+        // The text fills an exactly sized allocation, so AddressSanitizer reports any access past `length`.
         size_t used = c.length > 0 ? static_cast<size_t>(c.length) : 0;
         char *text = new char[used ? used : 1];
         std::memcpy(text, "abcdef", used);
@@ -132,8 +128,7 @@ TEST_P(Way, TouchesExactlyTheCountedBytes)
 
 TEST_P(Way, EveryLengthAndAlignmentAroundTheWideSteps)
 {
-    // Letters on both sides of the counted bytes must stay; lengths and
-    // starts cover every way a step of 32 or 64 bytes can begin and end.
+    // Letters beside the counted bytes stay; starts and lengths cover each way a 32- or 64-byte step begins and ends.
     std::string source;
     for (int i = 0; i < 300; ++i)
         source += static_cast<char>("Az{@`[ 9\xC1q"[i % 10]);

@@ -1,30 +1,25 @@
 #!/bin/bash
 # cli_test.sh [RUNNER...] ATBASH
 #
-# The atbash command as a user meets it, one row per case; `LC_ALL=C tr` is
-# the oracle. With a RUNNER (Wine), the POSIX rows are left out, and the rows
-# run in C.UTF-8, as Wine reads the arguments' bytes in the locale's character
-# set. Natively, FAULTS names the library of tests/faults.cpp.
+# The atbash command as a user meets it, one row per case; `LC_ALL=C tr` is the oracle. With a RUNNER (Wine), the
+# POSIX rows are left out, and the rows run in C.UTF-8, a user's locale, in whose character set Wine reads the
+# arguments' bytes. Natively, FAULTS names the library of tests/faults.cpp.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
-# The rows run in a folder of their own: the programs named absolutely, each
-# word quoted for eval.
+# The rows run in a folder of their own: the programs named absolutely, each word quoted for eval.
 export ATBASH_COMMAND=
 for argument; do
     [ ! -e "$argument" ] || argument=$(realpath "$argument")
     ATBASH_COMMAND+="$(printf '%q' "$argument") "
 done
 atbash() { eval "$ATBASH_COMMAND"' "$@"'; }
-export -f atbash
 emulated=$(($# > 1))
-# Wine reads the arguments' bytes in the locale's character set: UTF-8, as a user's.
 [ "$emulated" = 0 ] || export LC_ALL=C.UTF-8
 [ "$emulated" = 1 ] || [ -n "${FAULTS:-}" ] || { echo "cli_test: set FAULTS to the faults library" >&2; exit 2; }
 cd "$work" || exit 1
 
 mirror() { LC_ALL=C tr 'A-Za-z' 'ZYXWVUTSRQPONMLKJIHGFEDCBAzyxwvutsrqponmlkjihgfedcba'; }
-export -f mirror
 
 printf 'Hello, World!\n' >hello
 printf 'Zebra 42\r\n' >zebra
@@ -42,7 +37,7 @@ posix() { [ "$emulated" = 1 ] || "$@"; }
 for file in hello zebra bytes binary; do mirror <"$file" >"$file.out"; done
 cat hello.out zebra.out >two.out
 cat hello.out hello.out zebra.out >three.out
-for i in {1..100}; do cat hello.out; done >hundred.out
+for _ in {1..100}; do cat hello.out; done >hundred.out
 printf 'zyx' >h.out
 head -c 10 bytes.out >ten.out
 printf 'b\nb\nb\nb\nb\nb\nb\nb\nb\nb\n' >endless.out
@@ -56,12 +51,11 @@ if [ "$emulated" = 0 ]; then
     head -c 64 big.out | cat hello.out - zebra.out >eio.out
 fi
 printf 'Hello, World!\nGrown.' | mirror >grown.out
-# with_faults COMMAND...: COMMAND with the fault library first (LD_PRELOAD,
-# which holds no space, names it; the loader searches its folder).
+# with_faults COMMAND...: COMMAND with the fault library first, named without its folder, which may hold a space.
 with_faults() {
     LD_LIBRARY_PATH=$(dirname "$FAULTS") LD_PRELOAD=$(basename "$FAULTS") ASAN_OPTIONS=verify_asan_link_order=0 "$@"
 }
-export -f with_faults
+export -f atbash mirror with_faults
 
 check "standard input"            0 "<hello.out"  "" -- 'atbash <hello'
 check "- is standard input"       0 "<hello.out"  "" -- 'atbash - <hello'
@@ -90,11 +84,11 @@ export -f odd_names
 posix check "missing files named as cat names them" 0 "" "" -- 'for LC_ALL in C C.UTF-8; do export LC_ALL
     diff <(odd_names | xargs -0 cat 2>&1 | sed "s/^cat: //") <(odd_names | xargs -0 bash -c "atbash \"\$@\"" sh 2>&1 | sed "s/^atbash: //") || exit; done'
 check "a name after -- named as any other, not as UTF-8 on Windows" 0 "" "" -- 'diff <(atbash -- Ελλάδα 2>&1) <(atbash Ελλάδα 2>&1)'
-# As coreutils says it: the option, then where to look.
-check "unknown option"            1 "<empty" "^atbash: invalid option -- 'x'$" -- \
-    'atbash -x hello 2>err; status=$?; head -n 1 err >&2; tail -n +2 err | grep -qx "Try .atbash --help. for more information." && exit $status'
-check "unknown long option"       1 "<empty" "^atbash: unrecognized option '--rot13'$" -- \
-    'atbash --rot13 hello 2>err; status=$?; head -n 1 err >&2; tail -n +2 err | grep -qx "Try .atbash --help. for more information." && exit $status'
+# As coreutils says it: the option, then where to look. try_help follows a command whose standard error went to err.
+try_help='status=$?; head -n 1 err >&2; tail -n +2 err | tr -d "\r" |
+    grep -qx "Try .atbash --help. for more information." && exit $status; exit 9'
+check "unknown option"            1 "<empty" "^atbash: invalid option -- 'x'$" -- "atbash -x hello 2>err; $try_help"
+check "unknown long option"       1 "<empty" "^atbash: unrecognized option '--rot13'$" -- "atbash --rot13 hello 2>err; $try_help"
 posix check "in place, as cat does" 0 "<hello.out" "" -- 'cp hello inplace && atbash inplace 1<>inplace && cat inplace'
 posix check "help into a full disk"     1 "<empty"      '^atbash: write error' -- 'atbash --help >/dev/full'
 check "a file of 0 bytes"         0 "<empty"      "" -- 'atbash empty'
@@ -153,7 +147,6 @@ posix check "alphabet: a combining mark alone" 1 "<empty" $'^atbash: alphabet \'
 posix check "alphabet: a character twice" 1 "<empty" "^atbash: alphabet '0120': a character stands in it twice$" -- 'atbash -a 0120 hello'
 posix check "alphabet: a character in two" 1 "<empty" "^atbash: alphabet 'אב': a character of it stands in another alphabet too$" -- 'LC_ALL=C.UTF-8 atbash -a hebrew -a אב hello'
 posix check "alphabet: not UTF-8"          1 "<empty" "^atbash: alphabet ''.'.377.376': it is not UTF-8$" -- $'atbash -a \xff\xfe hello'
-posix check "alphabet: none given" 1 "<empty" "^atbash: option requires an argument -- 'a'$" -- \
-    'atbash hello -a 2>err; status=$?; head -n 1 err >&2; tail -n +2 err | grep -qx "Try .atbash --help. for more information." && exit $status'
+posix check "alphabet: none given" 1 "<empty" "^atbash: option requires an argument -- 'a'$" -- "atbash hello -a 2>err; $try_help"
 
 finish cli

@@ -1,9 +1,8 @@
 #!/bin/bash
 # deb_install_test.sh PACKAGE.deb
 #
-# Installs the atbash package with dpkg, uses the command, removes it and
-# checks that nothing is left. It changes the machine: tools/fresh-machine
-# runs it, as root, in a fresh root.
+# Installs the atbash package with dpkg, uses the command, removes it and checks that nothing is left. It changes
+# the machine: tools/fresh-machine runs it, as root, in a fresh root.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"

@@ -5,6 +5,7 @@
 //   write-zero  each write to standard output writes nothing, and no error
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,19 +22,13 @@ bool faulting(const char *fault)
     return name && std::strcmp(name, fault) == 0;
 }
 
-// Whether `fd` is open on the file FAULT_FILE names; its path goes to `name`.
-bool is_faulty(int fd, char *name, size_t size)
+// Whether `fd` is a file's, not a standard stream's, open on the file at `path`: the same device and inode.
+bool is_open_on(int fd, const char *path)
 {
-    const char *wanted = std::getenv("FAULT_FILE");
-    char fd_link[64];
-    if (std::snprintf(fd_link, sizeof fd_link, "/proc/self/fd/%d", fd) < 0)
-        return false;
-    ssize_t length = readlink(fd_link, name, size - 1);
-    if (!wanted || fd < 3 || length < 0)
-        return false;
-    name[length] = '\0';
-    size_t tail = std::strlen(wanted);
-    return static_cast<size_t>(length) >= tail && std::strcmp(name + length - tail, wanted) == 0;
+    struct stat opened {};
+    struct stat named {};
+    return path && fd > 2 && fstat(fd, &opened) == 0 && stat(path, &named) == 0 && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
 }
 
 }  // namespace
@@ -43,22 +38,19 @@ bool is_faulty(int fd, char *name, size_t size)
 extern "C" ssize_t read(int fd, void *buffer, size_t count)
 {
     static auto real = reinterpret_cast<ssize_t (*)(int, void *, size_t)>(dlsym(RTLD_NEXT, "read"));
-    char path[4096];
-    if (!is_faulty(fd, path, sizeof path))
+    const char *path = std::getenv("FAULT_FILE");
+    if (!is_open_on(fd, path))
         return real(fd, buffer, count);
     static int reads = 0;
-    ++reads;
-    if (faulting("read-eio")) {
-        if (reads > 1) {
-            errno = EIO;
-            return -1;
-        }
-        return real(fd, buffer, count < 64 ? count : 64);
+    const bool first = ++reads == 1;
+    if (faulting("read-eio") && !first) {
+        errno = EIO;
+        return -1;
     }
-    ssize_t got = real(fd, buffer, count);
-    if (reads == 1 && faulting("truncate") && truncate(path, 1000) != 0)
+    ssize_t got = real(fd, buffer, faulting("read-eio") && count > 64 ? 64 : count);
+    if (first && faulting("truncate") && truncate(path, 1000) != 0)
         std::perror("faults: truncate");
-    if (reads == 1 && faulting("grow")) {
+    if (first && faulting("grow")) {
         int end = open(path, O_WRONLY | O_APPEND);
         if (write(end, "Grown.", 6) != 6)
             std::perror("faults: grow");

@@ -1,5 +1,4 @@
-// Two threads that make the core's first call at once, which chooses its
-// loop; built with ThreadSanitizer, which ends with a failure on a race.
+// Two threads make the core's first call, which chooses its loop, at once; ThreadSanitizer fails on a race.
 #include <cstring>
 #include <thread>
 

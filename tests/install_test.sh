@@ -1,8 +1,7 @@
 #!/bin/bash
 # install_test.sh BUILD_DIR VERSION
 #
-# `cmake --install` of the build into a DESTDIR, and the manual page, as a
-# user meets them, one row per case.
+# `cmake --install` of the build into a DESTDIR, and the manual page, as a user meets them, one row per case.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -19,8 +18,7 @@ share/doc/atbash/copyright
 share/man/man1/atbash.1.gz" "" -- 'cd "$installed" && find . -type f | sed "s|^\./||" | sort'
 check "the command runs" 0 "Svool, Dliow!" "" -- 'printf "Hello, World!" | "$atbash"'
 check "its version" 0 "atbash $version" "" -- '"$atbash" --version'
-# What bash completes, a line per word typed: a name after -a, after
-# --alphabet and after its =, the options, files, and files alone after --.
+# What bash completes, a line per word typed: a name after -a, --alphabet and its =; options; files; files after --.
 check "bash completes the options, the alphabets' names and files" 0 "hebrew
 latin hebrew greek
 greek
@@ -45,8 +43,7 @@ check "man's footer carries the version" 0 "yes" "" -- 'man -l "$page" | tail -n
 check "the copyright is the licence's" 0 "Copyright: 2026 Torvangrel
 License: Expat" "" -- 'grep -x -e "Copyright: 2026 Torvangrel" -e "License: Expat" "$installed/share/doc/atbash/copyright"'
 
-# A user's own build, without a preset or the package, needs no help2man (not on
-# PATH here, where CMake looks), and a warning (a macro defined twice) stops nothing.
+# A user's own build, without a preset or the package, needs no help2man (none on PATH), and a warning stops nothing.
 mkdir "$work/bin"
 for tool in /usr/bin/*; do [ "${tool##*/}" = help2man ] || ln -s "$tool" "$work/bin/"; done
 check "a user's build without the package needs no help2man" 0 "" "" -- \

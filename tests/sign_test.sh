@@ -1,8 +1,7 @@
 #!/bin/bash
 # sign_test.sh BUILD_DIR SIGNED_DIR
 #
-# tools/sign with throwaway certificates, one row per case (docs/testing.md);
-# the signed programs stay in SIGNED_DIR for the Wine tests.
+# tools/sign with throwaway certificates, one row per case; the signed programs stay in SIGNED_DIR for the Wine tests.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -11,8 +10,7 @@ build=$(realpath "$1")
 signed=$(realpath -m "$2")
 cd "$work" || exit 1
 
-# A key with its password in a file, a certificate for code signing, both as
-# a PKCS#12 file too, a certificate for web servers only, and another key.
+# Keys, their password in a file; certificates for code signing (also as PKCS#12) and for web servers; another key.
 echo 'a throwaway password' >password
 certificate() {
     openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Quindarelvoxen test" -passout file:password \
@@ -32,8 +30,7 @@ openssl ca -batch -selfsign -config ca.cnf -keyfile expired.key -in expired.csr 
     -enddate 20200102000000Z -out expired.pem 2>/dev/null
 echo 'not the password' >wrong
 
-# openssl and osslsigncode that note each command line, and each file beside
-# the signed folder that holds the password, then run the real tool.
+# openssl and osslsigncode that note each command line, and each file beside the signed folder holding the password.
 for tool in openssl osslsigncode; do
     stand_in "spy/$tool" "echo \"\$*\" >>$(printf %q "$work/calls")" \
         "grep -r -l -F 'a throwaway password' $(printf %q "$(dirname "$signed")") | sed 's/^/found: /' >>$(printf %q "$work/calls")" \
@@ -65,8 +62,7 @@ check "the password reaches no command line and no file of its own" 0 "" "" -- \
      PATH=$work/spy:$PATH "$sign" --cert signing.pem --key signing.key --password-file password --out "$signed" >/dev/null &&
      grep -q "^sign " calls && ! grep -e "a throwaway password" -e "^found: " calls >&2'
 
-# What is refused leaves the signed folder as it was. A row a line: its name,
-# its one line of standard error, and the arguments before --out.
+# Refusals leave the signed folder as it was. A row a line: name, one line of standard error, arguments before --out.
 listing "$signed" >before
 while IFS='|' read -r name stderr arguments <&3; do
     check "$name" 1 "" "$stderr" -- "\"\$sign\" $arguments --out \"\$signed\""

@@ -1,5 +1,4 @@
-// smash TEXT: copies TEXT into a 16-byte buffer on the stack, as a careless
-// program would; its exit status tells the smash test how that ended:
+// smash TEXT: copies TEXT into a 16-byte buffer on the stack, as a careless program would; its exit status says:
 //   0   TEXT fitted          42  the stack protector ended it (a trap here)
 //   43  it went wild (a fault outside its code, at the overwritten return)
 //   44  the smash went unseen and the program went on

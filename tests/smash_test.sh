@@ -1,10 +1,9 @@
 #!/bin/bash
 # smash_test.sh PROGRAM.exe ATBASH.exe RUNNER... SMASH.exe UNGUARDED.exe
 #
-# How the programs are built and protected, as objdump reads them, and the stack protector
-# at work in SMASH.exe and not in UNGUARDED.exe, one row per case (docs/testing.md).
+# How the programs are built and protected, as objdump reads them, and the stack protector at work, one row per case.
 set -u
-export dialog_exe=$1 atbash_exe=$2 program
+export dialog_exe=$1 atbash_exe=$2 program allowed
 shift 2
 run=$(printf '%q ' "${@:1:$#-2}")
 smash=$(printf %q "${*: -2:1}")
@@ -30,8 +29,7 @@ headers() {
 }
 export -f headers
 
-# Every function that each program may import with Debian 12's and 13's
-# toolchains, each found in Windows 2000; any other fails until added here.
+# Every function each program may import with Debian 12's and 13's toolchains, all in Windows 2000; any other fails.
 common="ADVAPI32.DLL CryptAcquireContextA CryptGenRandom CryptReleaseContext
 KERNEL32.DLL DeleteCriticalSection EnterCriticalSection FreeLibrary"
 imports_quindarelvoxen="$common GetLastError GetModuleHandleA GetProcAddress GetStartupInfoA InitializeCriticalSection LeaveCriticalSection LoadLibraryA SetUnhandledExceptionFilter Sleep TlsGetValue VirtualProtect VirtualQuery lstrlenA
@@ -44,7 +42,6 @@ for program in "$dialog_exe" "$atbash_exe"; do
     name=$(basename "$program")
     subsystem=00000003 allowed=$imports_atbash
     [ "$name" = atbash.exe ] || subsystem=00000002 allowed=$imports_quindarelvoxen
-    export allowed
     check "$name is a PE32 program for i386" 0 "format pei-i386 Magic 010b Subsystem $subsystem" "" -- \
         'headers "$program" | grep -E "^(format|Magic|Subsystem) " | paste -s -d " "'
     check "$name imports only the functions checked" 0 "" "" -- \
