@@ -12,22 +12,19 @@ stand_in "$work/without-sudo/id" '[ "$1" = -u ] && echo "$SETUP_UID" && exit 0' 
 stand_in "$work/without-sudo/apt-config" "echo \"lists='\$SETUP_LISTS/'\""
 # Only the stand-ins, and what setup uses besides.
 for tool in sh dpkg dpkg-query grep sed ls clang env; do ln -s "$(command -v "$tool")" "$work/without-sudo/$tool"; done
-cp -R -P "$work/without-sudo" "$work/with-sudo"
 stand_in "$work/with-sudo/sudo" "echo \"sudo \$1 \$2\" >>\"$work/calls\"" 'exec "$@"'
 # dpkg in the midst of another apt's work: man-db's triggers still to run.
-cp -R -P "$work/with-sudo" "$work/triggers"
-rm "$work/triggers/dpkg-query"
 stand_in "$work/triggers/dpkg-query" \
     "$(command -v dpkg-query) \"\$@\" | sed \"s/^install ok installed man-db\$/install ok triggers-pending man-db/\""
 mkdir -p "$work"/{full,empty}/partial
 touch "$work/full/mirror.example_debian_dists_stable_InRelease" "$work/empty/lock"
 
 # as UID TOOLS LISTS [ARGUMENT...]: tools/setup ARGUMENT... as UID, with the
-# stand-ins in TOOLS and LISTS for apt's lists; then the calls it made.
+# stand-ins in TOOLS before without-sudo's, LISTS for apt's; then its calls.
 as() {
     : >"$work/calls"
     local status=0
-    SETUP_UID=$1 SETUP_LISTS=$work/$3 PATH=$work/$2 "$root/tools/setup" "${@:4}" || status=$?
+    SETUP_UID=$1 SETUP_LISTS=$work/$3 PATH=$work/$2:$work/without-sudo "$root/tools/setup" "${@:4}" || status=$?
     cat "$work/calls"
     return "$status"
 }
