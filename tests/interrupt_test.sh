@@ -86,16 +86,13 @@ interrupt() {
     done
     started >"$work/seen"
     if [ "$signal" = INT ]; then kill -INT -- "-$tool"; else kill -TERM "$tool"; fi
-    deadline=$((SECONDS + 60))
-    while kill -0 "$tool" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.1; done
-    if kill -0 "$tool" 2>/dev/null; then
+    if ! timeout 60 tail --pid="$tool" -s 0.1 -f /dev/null; then
         problems+=" still running after 60 seconds;"
         kill -KILL -- "-$tool" 2>/dev/null
     fi
-    local status=0 expected=130
+    local status=0 expected=$((128 + $(kill -l "$signal")))
     wait "$tool" || status=$?
     tool=
-    [ "$signal" = INT ] || expected=143
     [ "$status" = "$expected" ] || problems+=" status $status, not $expected;"
     # What ends a moment after the tool may still be going.
     deadline=$((SECONDS + 10))
