@@ -11,7 +11,7 @@ for tool in apt-get apt-cache; do stand_in "$work/without-sudo/$tool" "echo \"$t
 stand_in "$work/without-sudo/id" '[ "$1" = -u ] && echo "$SETUP_UID" && exit 0' 'exec /usr/bin/id "$@"'
 stand_in "$work/without-sudo/apt-config" "echo \"lists='\$SETUP_LISTS/'\""
 # Only the stand-ins, and what setup uses besides.
-for tool in sh dpkg dpkg-query grep sed ls clang env; do ln -s "$(command -v "$tool")" "$work/without-sudo/$tool"; done
+for tool in sh dpkg dpkg-query grep sed paste ls clang env; do ln -s "$(command -v "$tool")" "$work/without-sudo/"; done
 stand_in "$work/with-sudo/sudo" "echo \"sudo \$1 \$2\" >>\"$work/calls\"" 'exec "$@"'
 # dpkg in the midst of another apt's work: man-db's triggers still to run.
 stand_in "$work/triggers/dpkg-query" \
