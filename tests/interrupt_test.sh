@@ -1,11 +1,10 @@
 #!/bin/bash
-# interrupt_test.sh [fresh-machine]
-#
-# Ctrl-C and SIGTERM to the tools that start long-running work, one row per
-# case (docs/testing.md): once a process of the name given runs, the tool
-# gets SIGINT (to its process group) or SIGTERM, must end within 60 seconds
-# with 130 or 143, and leave no process, namespace, mount or temporary file.
-# With `fresh-machine` (root, network, minutes), fresh-machine's and .ci/run's.
+# interrupt_test.sh [fresh-machine]: Ctrl-C and SIGTERM to the tools that
+# start long-running work, one row per case (docs/testing.md): once a process
+# of the name given runs, the tool gets SIGINT (to its process group) or
+# SIGTERM, must end within 60 seconds with 130 or 143, and leave no process,
+# namespace, mount or temporary file. With `fresh-machine` (root, network,
+# minutes), fresh-machine's and .ci/run's.
 set -u
 unset DISPLAY
 # shellcheck source=checks.sh

@@ -86,8 +86,7 @@ counts() {
         }'
 }
 
-# What failed: each failing test's block of CTest's output, else the last
-# 40 lines.
+# What failed: each failing test's block of CTest's output, else the last 40.
 what_failed() {
     awk '
         / Test +#[0-9]+: / { block = /\*\*\*/ }
