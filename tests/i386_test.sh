@@ -101,10 +101,9 @@ export user
 # can HOST [emulating]: whether a row in a namespace (with qemu-i386) can be
 # played here; one that cannot counts as skipped.
 can() {
-    if [ -n "$no_namespace" ] || { [ "${2:-}" = emulating ] && [ -n "$no_qemu" ]; }; then
-        skipped=$((skipped + 1))
-        return 1
-    fi
+    [ -n "$no_namespace" ] || { [ "${2:-}" = emulating ] && [ -n "$no_qemu" ]; } || return 0
+    skipped=$((skipped + 1))
+    return 1
 }
 # The versions of qemu and Wine, which vary, as VERSION.
 export versions="sed -E 's/qemu-i386 1[0-9][0-9.]*/qemu-i386 VERSION/; s/wine-[0-9].*/wine-VERSION/'"

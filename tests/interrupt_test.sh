@@ -89,14 +89,13 @@ interrupt() {
         problems+=" still running after 60 seconds;"
         kill -KILL -- "-$tool" 2>/dev/null
     fi
-    local status=0 expected=$((128 + $(kill -l "$signal")))
+    local status=0 expected=$((128 + $(kill -l "$signal"))) left
     wait "$tool" || status=$?
     tool=
     [ "$status" = "$expected" ] || problems+=" status $status, not $expected;"
     # What ends a moment after the tool may still be going.
     deadline=$((SECONDS + 10))
     while [ -n "$(left_behind "$work/seen" "$tmp")" ] && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.2; done
-    local left
     left=$(left_behind "$work/seen" "$tmp" | paste -s -d ';' | sed 's/;/; /g')
     [ -z "$left" ] || problems+=" left behind: $left;"
     verdict "$name" "$problems"

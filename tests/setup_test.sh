@@ -1,7 +1,6 @@
 #!/bin/bash
-# What tools/setup asks of apt, one row per case, on this machine, where all
-# that the project needs is installed; stand-ins of apt, sudo, id and
-# dpkg-query note each call or play the case.
+# What tools/setup asks of apt, one row per case, where all that the project
+# needs is installed; stand-ins of apt, sudo, id and dpkg-query note or play it.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
