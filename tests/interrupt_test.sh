@@ -20,15 +20,12 @@ rm -rf "$work"' EXIT
 # Each tool in a process group of its own, with SIGINT not ignored.
 set -m
 
-# a_tool NAME BODY: a tool that runs BODY as the tools run their work.
-a_tool() {
-    stand_in "$work/$1" 'set -eu' "cd $(printf %q "$root")" '. tools/lib/supervise.sh' 'supervise "$0"' "$2"
-}
-a_tool own-group 'timeout 300 sleep 301 & wait'
-a_tool own-session 'setsid sleep 302 & wait'
-a_tool wine '. tools/lib/display.sh
-start_private_display "$TMPDIR/prefix"
-tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
+# Tools that run their work as the tools do: this start, then the work.
+start=('set -eu' "cd $(printf %q "$root")" '. tools/lib/supervise.sh' 'supervise "$0"')
+stand_in "$work/own-group" "${start[@]}" 'timeout 300 sleep 301 & wait'
+stand_in "$work/own-session" "${start[@]}" 'setsid sleep 302 & wait'
+stand_in "$work/wine" "${start[@]}" '. tools/lib/display.sh' 'start_private_display "$TMPDIR/prefix"' \
+    'tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
 
 # "PID START" of each running process of this user's that carries the mark,
 # or descends from one that does.
