@@ -67,9 +67,8 @@ as_user() {
             bash -c "namespaced /tmp/user \"\$user\" \"\$1\"" sh "$1"' sh "$1"
 }
 
-# Why the namespaced rows cannot be played here, as the tool says it.
-no_namespace=$("$root/tools/lib/i386" possible)
-no_qemu=
+# Why namespaced (or emulating) rows cannot be played here, in the tool's words.
+no_namespace=$("$root/tools/lib/i386" possible) no_qemu=
 user=$(id -u):$(id -g)
 if [ "$user" = 0:0 ]; then
     user=62000
