@@ -4,12 +4,12 @@
 #
 #   check NAME STATUS STDOUT STDERR -- COMMAND...
 #       runs COMMAND in bash (five minutes at most, then status 124), which
-#       must end with STATUS, print STDOUT (<FILE: the bytes of FILE), and
-#       on standard error nothing, or one line that matches the extended
-#       regular expression STDERR. Where ROWS is set, only the rows whose
-#       NAME it matches run.
+#       must end with STATUS, print STDOUT (<FILE: the bytes of FILE), and on
+#       standard error nothing or one line that the extended regular expression
+#       STDERR matches. With ROWS set, only rows whose NAME ROWS matches run.
 #   verdict NAME PROBLEMS   a row passed where PROBLEMS is empty
-#   finish TEST             the counts; fails if any row did
+#   finish TEST [WHY]       the counts; fails if any row did, else ends with 77
+#                           where rows were skipped (counted in skipped) for WHY
 #   listing FOLDER          each file's SHA-256, to show a folder left whole
 #   stand_in FILE LINE...   a shell script of those lines, mode 755 whatever
 #                           the umask (another user may run it), its folder made
@@ -25,7 +25,7 @@ work=$(mktemp -d "$root/build/test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export root work HOME=$work/home
 mkdir "$HOME"
-passed=0 failed=0
+passed=0 failed=0 skipped=0
 
 check() {
     local name=$1 status=$2 stdout=$3 stderr=$4
@@ -57,8 +57,9 @@ verdict() {
 }
 
 finish() {
-    echo "$1: $passed passed, $failed failed"
-    [ "$failed" -eq 0 ]
+    echo "$1: $passed passed, $failed failed${2:+, $skipped skipped: $2}"
+    [ "$failed" -eq 0 ] || return 1
+    [ "$skipped" -eq 0 ] || exit 77
 }
 
 listing() {

@@ -1,9 +1,8 @@
 #!/bin/bash
-# How the tools run Wine's 32-bit part, one row per case (docs/testing.md). A
-# kernel that refuses 32-bit code is played in a private namespace, where a
-# binfmt_misc handler that is no program takes i386 ELF files. Rows that need
-# what cannot be had here (such a namespace; apt's mirror for qemu-i386) are
-# skipped: the test ends with 77 and says why.
+# How the tools run Wine's 32-bit part, one row per case (docs/testing.md), on
+# a kernel that refuses 32-bit code: a private namespace where a binfmt_misc
+# handler that is no program takes i386 ELF files. Rows that need what cannot
+# be had here are skipped (see can): the test ends with 77 and says why.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"
@@ -12,10 +11,9 @@ printf 'not a program\n' >"$work/refuse"
 # What a command run by tools/lib/i386 sees; Wine's loader is a 32-bit program.
 stand_in "$work/report" 'echo "$(tools/lib/i386 mode test); $(id -u):$(id -g); $(wine --version)"'
 
-# Stand-ins for mount on a kernel before 6.7, which refuses a binfmt_misc in
-# a user namespace, for apt without a new enough qemu (which names in its
-# failure the host's own mirror, as apt does), and for apt that offers qemu 10
-# and downloads a package made here.
+# Stand-ins for mount on a kernel before 6.7 (no binfmt_misc in a user
+# namespace), for apt without qemu 10 (its failure names the host's own mirror,
+# as apt's does), and for apt that offers qemu 10 in a package made here.
 stand_in "$work/old-kernel/mount" 'echo "mount: /proc/sys/fs/binfmt_misc: permission denied." >&2' 'exit 32'
 stand_in "$work/no-qemu/apt-cache" 'echo "qemu-user:"; echo "  Candidate: 1:7.2+dfsg-7"'
 cat >"$work/no-qemu/apt-get" <<'EOF'
@@ -39,10 +37,9 @@ stand_in "$work/offline/apt-get" "for word; do [ \"\$word\" != download ] || exe
 for copy in bare fetching; do mkdir "$work/$copy" && cp -r "$root/tools" "$work/$copy/"; done
 
 # namespaced TREE UID:GID COMMAND [REFUSE]: the shell COMMAND in TREE as
-# UID:GID, with a binfmt_misc of its own, which no handler around the test
-# reaches; with REFUSE, every i386 program fails there. Root first makes a
-# PID namespace with a /proc of its own, which a user namespace may mount
-# anew: a /proc that a sandbox (bwrap's) covers in part it may not.
+# UID:GID, with a binfmt_misc of its own that no handler around the test
+# reaches; with REFUSE, every i386 program fails there. Root first makes a /proc
+# of its own: a user namespace may not mount anew one that bwrap covers in part.
 namespaced() {
     local fresh_proc=()
     [ "$(id -u)" != 0 ] || fresh_proc=(unshare --mount --pid --fork --kill-child --mount-proc)
@@ -55,10 +52,9 @@ namespaced() {
 refusing() { namespaced "$root" 0:0 "$1" "$work/refuse"; }
 plain() { namespaced "$root" 0:0 "$1"; }
 # as_user COMMAND: like plain, as a user who is not root, in a copy of the
-# tools, qemu-i386 and the report that the user owns. Where the test runs as
-# root, that user is one of no one's (no account, no process has its uid, so
-# no other user may reach what runs as it), and the copy lies on a tmpfs of
-# the row's own at /tmp, which no one else can reach and which runs programs.
+# tools, qemu-i386 and report that it owns. As root, that user is no one's (no
+# account or process has its uid: no one else reaches what runs as it), and the
+# copy lies on a tmpfs of the row's own at /tmp, which runs programs.
 as_user() {
     if [ "$(id -u)" != 0 ]; then
         HOME=$work/user namespaced "$work/user" "$user" "$1"
@@ -71,9 +67,8 @@ as_user() {
             bash -c "namespaced /tmp/user \"\$user\" \"\$1\"" sh "$1"' sh "$1"
 }
 
-# Why the namespaced rows cannot be played here, as the tool says it.
-no_namespace=$("$root/tools/lib/i386" possible)
-no_qemu= fetch_failed=
+# Why namespaced (or emulating) rows cannot be played here, in the tool's words.
+no_namespace=$("$root/tools/lib/i386" possible) no_qemu=
 user=$(id -u):$(id -g)
 if [ "$user" = 0:0 ]; then
     user=62000
@@ -89,7 +84,7 @@ if [ -z "$no_namespace" ]; then
         no_qemu=$(sed 's/^test: QUINDARELVOXEN_I386=emulate, but //' "$work/err")
         case $no_qemu in
         "no qemu-i386 of qemu 10 or later is to be had: apt cannot reach the network "*) ;;
-        *) fetch_failed=" $no_qemu" ;;
+        *) verdict "the tree's qemu-i386 is fetched" " $no_qemu" ;;
         esac
     fi
     mkdir -p "$work/user/build/qemu"
@@ -102,15 +97,12 @@ unset QUINDARELVOXEN_I386
 export -f refusing namespaced plain as_user
 export user
 
-skipped=0
-[ -z "$fetch_failed" ] || verdict "the tree's qemu-i386 is fetched" "$fetch_failed"
 # can HOST [emulating]: whether a row in a namespace (with qemu-i386) can be
 # played here; one that cannot counts as skipped.
 can() {
-    if [ -n "$no_namespace" ] || { [ "${2:-}" = emulating ] && [ -n "$no_qemu" ]; }; then
-        skipped=$((skipped + 1))
-        return 1
-    fi
+    [ -n "$no_namespace" ] || { [ "${2:-}" = emulating ] && [ -n "$no_qemu" ]; } || return 0
+    skipped=$((skipped + 1))
+    return 1
 }
 # The versions of qemu and Wine, which vary, as VERSION.
 export versions="sed -E 's/qemu-i386 1[0-9][0-9.]*/qemu-i386 VERSION/; s/wine-[0-9].*/wine-VERSION/'"
@@ -155,15 +147,11 @@ can plain && check "emulate forced, no qemu-i386, the network out of reach" 1 ""
 check "an unknown mode" 1 "" "^wine-run: QUINDARELVOXEN_I386 is 'sometimes'; set it to auto, native or emulate\$" -- \
     'cd "$root" && QUINDARELVOXEN_I386=sometimes $wine_run'
 
-# In a chroot (schroot's, sbuild's, many containers'), where no user
-# namespace can be made, the rows that need one are skipped, and it says why.
+# A chroot (schroot's, sbuild's, many containers') makes no user namespace.
 can plain && check "in a chroot, the rows that need a namespace are skipped, and why" 77 \
     "i386: 1 passed, 0 failed, N skipped: emulating it needs a user namespace, and none can be made here (unshare: unshare failed: Operation not permitted): allow them (sysctl user.max_user_namespaces, kernel.unprivileged_userns_clone), or run outside a chroot or container that forbids them" "" -- \
     'mkdir "$work/chroot" && unshare --user --map-root-user --mount --fork sh -c \
         "mount --rbind / \"\$1\" && exec chroot \"\$1\" bash \"\$2/tests/i386_test.sh\"" sh "$work/chroot" "$root" >"$work/out"
      status=$?; sed -n "\$s/[0-9]* skipped/N skipped/p" "$work/out"; exit $status'
 
-why=${no_namespace:-$no_qemu}
-echo "i386: $passed passed, $failed failed${why:+, $skipped skipped: $why}"
-[ "$failed" -eq 0 ] || exit 1
-[ "$skipped" -eq 0 ] || exit 77
+finish i386 "${no_namespace:-$no_qemu}"

@@ -1,11 +1,10 @@
 #!/bin/bash
-# interrupt_test.sh [fresh-machine]
-#
-# Ctrl-C and SIGTERM to the tools that start long-running work, one row per
-# case (docs/testing.md): once a process of the name given runs, the tool
-# gets SIGINT (to its process group) or SIGTERM, must end within 60 seconds
-# with 130 or 143, and leave no process, namespace, mount or temporary file.
-# With `fresh-machine` (root, network, minutes), fresh-machine's and .ci/run's.
+# interrupt_test.sh [fresh-machine]: Ctrl-C and SIGTERM to the tools that
+# start long-running work, one row per case (docs/testing.md): once a process
+# of the name given runs, the tool gets SIGINT (to its process group) or
+# SIGTERM, must end within 60 seconds with 130 or 143, and leave no process,
+# namespace, mount or temporary file. With `fresh-machine` (root, network,
+# minutes), fresh-machine's and .ci/run's.
 set -u
 unset DISPLAY
 # shellcheck source=checks.sh
@@ -21,15 +20,12 @@ rm -rf "$work"' EXIT
 # Each tool in a process group of its own, with SIGINT not ignored.
 set -m
 
-# a_tool NAME BODY: a tool that runs BODY as the tools run their work.
-a_tool() {
-    stand_in "$work/$1" 'set -eu' "cd $(printf %q "$root")" '. tools/lib/supervise.sh' 'supervise "$0"' "$2"
-}
-a_tool own-group 'timeout 300 sleep 301 & wait'
-a_tool own-session 'setsid sleep 302 & wait'
-a_tool wine '. tools/lib/display.sh
-start_private_display "$TMPDIR/prefix"
-tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
+# Tools that run their work as the tools do: this start, then the work.
+start=('set -eu' "cd $(printf %q "$root")" '. tools/lib/supervise.sh' 'supervise "$0"')
+stand_in "$work/own-group" "${start[@]}" 'timeout 300 sleep 301 & wait'
+stand_in "$work/own-session" "${start[@]}" 'setsid sleep 302 & wait'
+stand_in "$work/wine" "${start[@]}" '. tools/lib/display.sh' 'start_private_display "$TMPDIR/prefix"' \
+    'tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
 
 # "PID START" of each running process of this user's that carries the mark,
 # or descends from one that does.
@@ -86,21 +82,17 @@ interrupt() {
     done
     started >"$work/seen"
     if [ "$signal" = INT ]; then kill -INT -- "-$tool"; else kill -TERM "$tool"; fi
-    deadline=$((SECONDS + 60))
-    while kill -0 "$tool" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.1; done
-    if kill -0 "$tool" 2>/dev/null; then
+    if ! timeout 60 tail --pid="$tool" -s 0.1 -f /dev/null; then
         problems+=" still running after 60 seconds;"
         kill -KILL -- "-$tool" 2>/dev/null
     fi
-    local status=0 expected=130
+    local status=0 expected=$((128 + $(kill -l "$signal"))) left
     wait "$tool" || status=$?
     tool=
-    [ "$signal" = INT ] || expected=143
     [ "$status" = "$expected" ] || problems+=" status $status, not $expected;"
     # What ends a moment after the tool may still be going.
     deadline=$((SECONDS + 10))
     while [ -n "$(left_behind "$work/seen" "$tmp")" ] && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.2; done
-    local left
     left=$(left_behind "$work/seen" "$tmp" | paste -s -d ';' | sed 's/;/; /g')
     [ -z "$left" ] || problems+=" left behind: $left;"
     verdict "$name" "$problems"

@@ -43,9 +43,8 @@ check "a program left open holds up no other" 0 "" "" -- \
      "$wine_run" "$work/ours" cmd /c "ping -n 120 127.0.0.1 >nul" & open=$! && sleep 5
      QUINDARELVOXEN_DISPLAY=private timeout 60 "$wine_run" "$work/ours" cmd /c exit 0; status=$?
      WINEPREFIX=$work/ours env -u TMPDIR wineserver -k; wait $open; exit $status'
-# Only the display's own clients: not one without its cookie, nor another
-# user's (nobody, where the test runs as root); and the cookie is on no
-# command line, which every user may read.
+# Only the display's own clients: none without its cookie, nor another user's
+# (nobody, as root); and the cookie on no command line, which all may read.
 check "a private display refuses a client without its cookie, and another user, and its cookie is on no command line" 0 "own client" "" -- \
     '. "$root/tools/lib/display.sh" && PATH=$work/noting:$PATH start_private_display && xdpyinfo >/dev/null && echo "own client" &&
      [ -s "$work/xauth-arguments" ] && ! grep -q -F "$(xauth list | awk "{print \$3}")" "$work/xauth-arguments" &&

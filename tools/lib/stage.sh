@@ -5,10 +5,9 @@
 #       installed, apt's words into LOG; the tool run again, supervised; how
 #       32-bit code runs said; then stages TOOL LOG
 #   stages TOOL LOG   begins; LOG is to hold all that the stages print
-#   stage NAME COMMAND...   runs COMMAND, its output into LOG, then says in one
-#       line how it went: verdict, time and counts; on a terminal, a progress
-#       line meanwhile. One that fails shows what failed (a failing test's own
-#       output, else the end of its output) and ends the tool with its status.
+#   stage NAME COMMAND...   runs COMMAND, its output into LOG, then one line of
+#       its verdict, time and counts (a progress line meanwhile, on a terminal);
+#       one that fails shows what failed and ends the tool with its status.
 #   stages_passed   the closing line
 . tools/lib/supervise.sh
 
@@ -86,8 +85,7 @@ counts() {
         }'
 }
 
-# What failed: each failing test's block of CTest's output, else the last
-# 40 lines.
+# What failed: each failing test's block of CTest's output, else the last 40.
 what_failed() {
     awk '
         / Test +#[0-9]+: / { block = /\*\*\*/ }
