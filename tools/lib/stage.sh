@@ -1,13 +1,9 @@
-# Sourced from the tree's root by the tools that work in stages (tools/test,
-# tools/run, .ci/run); it brings tools/lib/supervise.sh.
-#
-#   begin TOOL LOG [ARGUMENT...]   tools/TOOL's start: what is missing
-#       installed, apt's words into LOG; the tool run again, supervised; how
-#       32-bit code runs said; then stages TOOL LOG
+# Sourced from the tree's root by tools/test, tools/run and .ci/run; brings supervise.sh.
+#   begin TOOL LOG [ARGUMENT...]   what is missing installed (apt's words into LOG), tools/TOOL
+#       run again, supervised, how 32-bit code runs said; then stages TOOL LOG
 #   stages TOOL LOG   begins; LOG is to hold all that the stages print
-#   stage NAME COMMAND...   runs COMMAND, its output into LOG, then one line of
-#       its verdict, time and counts (a progress line meanwhile, on a terminal);
-#       one that fails shows what failed and ends the tool with its status.
+#   stage NAME COMMAND...   COMMAND's output into LOG, then a line of its verdict, time and counts
+#       (meanwhile, on a terminal, a progress line); a failure shows what failed and ends the tool
 #   stages_passed   the closing line
 . tools/lib/supervise.sh
 

@@ -1,13 +1,10 @@
-# Sourced by the tools that start long-running work.
-#
-# supervise TOOL [ARGUMENT...], called from the repository's root once nothing
-# more can ask for a password, runs TOOL again as a session of its own and
-# exits with its status; inside that session it returns at once. All that the
-# tool starts inherits a mark in its environment, whatever group or session
-# it makes, and Ctrl-C or SIGTERM reaches all of the user's processes that
-# carry it, namespaces included; the tool ends once its EXIT traps have run.
-# It waits with `wait`, which a signal interrupts, as it would not interrupt
-# a command in the foreground.
+# Sourced by the tools that start long-running work. supervise TOOL
+# [ARGUMENT...], called from the tree's root once nothing more can ask for a
+# password, runs TOOL again as a session of its own, whose status it exits
+# with; inside that session it returns at once. All that the tool starts,
+# whatever group or session it makes, inherits a mark in its environment, and
+# Ctrl-C or SIGTERM reaches the user's processes that carry it, namespaces
+# included. It waits with `wait`, which a signal interrupts.
 supervise() {
     ! supervised || return 0
     trust_tmpdir
@@ -48,9 +45,8 @@ carrying() {
         xargs -r grep -l -s -z -x "$1" | cut -d / -f 3
 }
 
-# Takes TMPDIR, without its links, only where no other user may move what is
-# made in it: in a folder of this user's or root's, as each above it is, none
-# of which another may write into unless it is sticky. Else /tmp it is.
+# Takes TMPDIR, its links resolved, only where no other user may move what is made in it:
+# it and each folder above it this user's or root's, writable by others only if sticky; else /tmp.
 trust_tmpdir() {
     [ -n "${TMPDIR:-}" ] || return 0
     folder=$(realpath -e "$TMPDIR" 2>/dev/null) || folder=
