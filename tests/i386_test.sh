@@ -36,10 +36,9 @@ stand_in "$work/offline/apt-get" "for word; do [ \"\$word\" != download ] || exe
 # Copies of the tools without build/'s qemu-i386: to find none, to fetch one.
 for copy in bare fetching; do mkdir "$work/$copy" && cp -r "$root/tools" "$work/$copy/"; done
 
-# namespaced TREE UID:GID COMMAND [REFUSE]: the shell COMMAND in TREE as
-# UID:GID, with a binfmt_misc of its own that no handler around the test
-# reaches; with REFUSE, every i386 program fails there. Root first makes a /proc
-# of its own: a user namespace may not mount anew one that bwrap covers in part.
+# namespaced TREE UID:GID COMMAND [REFUSE]: the shell COMMAND in TREE as UID:GID, with a binfmt_misc of its own
+# (with REFUSE, every i386 program fails there). Root first makes a /proc of its own: a user namespace may not
+# mount anew one that bwrap covers in part.
 namespaced() {
     local fresh_proc=()
     [ "$(id -u)" != 0 ] || fresh_proc=(unshare --mount --pid --fork --kill-child --mount-proc)
@@ -51,10 +50,9 @@ namespaced() {
 # refusing COMMAND, plain COMMAND: in the tree's root, as root there.
 refusing() { namespaced "$root" 0:0 "$1" "$work/refuse"; }
 plain() { namespaced "$root" 0:0 "$1"; }
-# as_user COMMAND: like plain, as a user who is not root, in a copy of the
-# tools, qemu-i386 and report that it owns. As root, that user is no one's (no
-# account or process has its uid: no one else reaches what runs as it), and the
-# copy lies on a tmpfs of the row's own at /tmp, which runs programs.
+# as_user COMMAND: like plain, as a user who is not root, in a copy of the tools, qemu-i386 and report that it
+# owns. As root, that user is no one's (no account or process has its uid), and the copy lies on a tmpfs of the
+# row's own at /tmp, which runs programs.
 as_user() {
     if [ "$(id -u)" != 0 ]; then
         HOME=$work/user namespaced "$work/user" "$user" "$1"

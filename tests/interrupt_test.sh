@@ -1,10 +1,9 @@
 #!/bin/bash
-# interrupt_test.sh [fresh-machine]: Ctrl-C and SIGTERM to the tools that
-# start long-running work, one row per case (docs/testing.md): once a process
-# of the name given runs, the tool gets SIGINT (to its process group) or
-# SIGTERM, must end within 60 seconds with 130 or 143, and leave no process,
-# namespace, mount or temporary file. With `fresh-machine` (root, network,
-# minutes), fresh-machine's and .ci/run's.
+# interrupt_test.sh [fresh-machine]: Ctrl-C (to its process group) and SIGTERM
+# to the tools that start long-running work once a process of the name given
+# runs, one row per case (docs/testing.md). Each must end within 60 s with 130
+# or 143, leaving no process, mount or temporary file. With `fresh-machine`
+# (root, network, minutes), fresh-machine's and .ci/run's.
 set -u
 unset DISPLAY
 # shellcheck source=checks.sh

@@ -36,15 +36,13 @@ check "a program's exit status comes back" 7 "" "" -- \
     'mkdir -p "$work/tmp" && TMPDIR=$work/tmp "$wine_run" "$work/ours" cmd /c exit 7'
 check "a private display has no window manager, and Wine is told so" 0 '"Managed"="N"' "" -- \
     '"$wine_run" "$work/ours" cmd /c exit 0 && WINEPREFIX=$work/ours env -u TMPDIR wineserver -w && grep -x "\"Managed\"=.*" "$work/ours/user.reg"'
-# A program left open from a desktop while another comes from a private
-# display, both on one display of the row's own.
+# A program left open from a desktop, another from a private display, both on the row's own display.
 check "a program left open holds up no other" 0 "" "" -- \
     '. "$root/tools/lib/display.sh" && start_private_display && export QUINDARELVOXEN_DISPLAY=
      "$wine_run" "$work/ours" cmd /c "ping -n 120 127.0.0.1 >nul" & open=$! && sleep 5
      QUINDARELVOXEN_DISPLAY=private timeout 60 "$wine_run" "$work/ours" cmd /c exit 0; status=$?
      WINEPREFIX=$work/ours env -u TMPDIR wineserver -k; wait $open; exit $status'
-# Only the display's own clients: none without its cookie, nor another user's
-# (nobody, as root); and the cookie on no command line, which all may read.
+# As root, the other user is nobody. The cookie must be on no command line, which every user may read.
 check "a private display refuses a client without its cookie, and another user, and its cookie is on no command line" 0 "own client" "" -- \
     '. "$root/tools/lib/display.sh" && PATH=$work/noting:$PATH start_private_display && xdpyinfo >/dev/null && echo "own client" &&
      [ -s "$work/xauth-arguments" ] && ! grep -q -F "$(xauth list | awk "{print \$3}")" "$work/xauth-arguments" &&
