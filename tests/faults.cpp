@@ -25,8 +25,8 @@ bool faulting(const char *fault)
 // Whether `fd` is a file's, not a standard stream's, open on the file at `path`: the same device and inode.
 bool is_open_on(int fd, const char *path)
 {
-    struct stat opened {};
-    struct stat named {};
+    struct stat opened = {};
+    struct stat named = {};
     return path && fd > 2 && fstat(fd, &opened) == 0 && stat(path, &named) == 0 && opened.st_dev == named.st_dev &&
            opened.st_ino == named.st_ino;
 }
