@@ -62,10 +62,12 @@ check "the password reaches no command line and no file of its own" 0 "" "" -- \
      PATH=$work/spy:$PATH "$sign" --cert signing.pem --key signing.key --password-file password --out "$signed" >/dev/null &&
      grep -q "^sign " calls && ! grep -e "a throwaway password" -e "^found: " calls >&2'
 
-# Refusals leave the signed folder as it was. A row a line: name, one line of standard error, arguments before --out.
+# Refusals leave the signed folder as it was, also where a link leads to it. A row a line: name, one line of
+# standard error, arguments after --out "$signed".
 listing "$signed" >before
+ln -s "$signed" link
 while IFS='|' read -r name stderr arguments <&3; do
-    check "$name" 1 "" "$stderr" -- "\"\$sign\" $arguments --out \"\$signed\""
+    check "$name" 1 "" "$stderr" -- "\"\$sign\" --out \"\$signed\" $arguments"
 done 3<<EOF
 no certificate|^sign: cannot read $work/missing.p12\$|--pkcs12 missing.p12
 a wrong password|^sign: cannot open $work/signing.p12: a wrong password|--pkcs12 signing.p12 --password-file wrong
@@ -73,6 +75,7 @@ no password for an encrypted key|^sign: cannot open $work/signing.key: a wrong p
 a certificate that is not for code signing|^sign: the certificate is not for code signing|--cert server.pem --key server.key --password-file password
 an expired certificate|^sign: the certificate has expired\$|--cert expired.pem --key expired.key
 a key that is not the certificate's|^sign: $work/other.key is not the key of $work/signing.pem\$|--cert signing.pem --key other.key
+a link as the folder|^sign: $work/link leads through a link; name the folder by its own path\$|--pkcs12 signing.p12 --password-file password --out link
 a timestamp that cannot be had|^sign: osslsigncode could not sign quindarelvoxen.exe|--pkcs12 signing.p12 --password-file password --timestamp http://127.0.0.1:9/
 EOF
 check "no certificate named" 2 "" "^usage: sign " -- '"$sign" --password-file password --out "$signed"'
@@ -80,5 +83,8 @@ check "the signed folder is as it was" 0 "" "" -- 'listing "$signed" | cmp -s - 
 check "a folder of the user's own is refused and left whole" 1 "" \
     "^sign: $work/mine holds other files than a signed release \(notes.txt\); name an empty or new folder\$" -- \
     '"$sign" --pkcs12 signing.p12 --password-file password --out mine; status=$?; listing mine | cmp -s - mine.before && exit $status'
+# Another user's folder, empty: as root only, who can make one.
+[ "$(id -u)" != 0 ] || check "another user's folder is refused and left whole" 1 "" "^sign: $work/theirs is another user's; name a folder of your own\$" -- \
+    'mkdir theirs && chown 65534 theirs && "$sign" --pkcs12 signing.p12 --password-file password --out theirs; status=$?; [ -z "$(ls -A theirs)" ] && exit $status'
 
 finish sign
