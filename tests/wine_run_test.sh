@@ -26,6 +26,11 @@ stand_in "$work/noting/xauth" "echo \"\$*\" >>$(printf %q "$work/xauth-arguments
 check "a prefix outside build/ is refused and left whole" 1 "" \
     "^wine-run: $theirs is no prefix of the build's; name one under $root/build\$" -- \
     '"$wine_run" "$theirs" cmd /c exit 0; status=$?; listing "$theirs" | cmp -s - "$work/theirs.before" && exit $status'
+# A folder of another user's, named as a prefix names its server's folder in /tmp: as root only, who can make one.
+[ "$(id -u)" != 0 ] || check "removing a prefix leaves another user's folder in /tmp whole" 0 "" "" -- \
+    'mkdir "$work/gone" && others=$(mktemp -d /tmp/wine-XXXXXX) && chown 65534 "$others" &&
+     printf %s "${others#/tmp/}" >"$work/gone/wineserver" && chmod 400 "$work/gone/wineserver" &&
+     "$wine_run" --remove "$work/gone" && [ -d "$others" ] && [ ! -e "$work/gone" ]; status=$?; rm -rf "$others"; exit $status'
 check "its own is a 64-bit prefix, with Marlett, made beside a folder that it leaves whole" 0 "#arch=win64
 Marlett" "" -- \
     '"$wine_run" "$work/ours" cmd /c exit 0 2>/dev/null && grep -x "#arch=win.*" "$work/ours/system.reg" &&
