@@ -8,7 +8,9 @@
 supervise() {
     ! supervised || return 0
     trust_tmpdir
-    env "QUINDARELVOXEN_SUPERVISED_BY_$$=1" setsid "$@" &
+    # Unique also beside runs in other PID namespaces, whose PIDs may equal this one's.
+    session_mark=QUINDARELVOXEN_SUPERVISED_BY_$$=$(cat /proc/sys/kernel/random/uuid)
+    env "$session_mark" setsid "$@" &
     session=$!
     trap 'end_session 130' INT
     trap 'end_session 143' TERM
@@ -24,15 +26,14 @@ supervised() {
 # SIGTERM to all that carries the mark; SIGKILL to what is left after 30 s.
 end_session() {
     trap '' INT TERM
-    own_mark=QUINDARELVOXEN_SUPERVISED_BY_$$=1
     # shellcheck disable=SC2046
-    kill -TERM $(carrying "$own_mark") 2>/dev/null || true
+    kill -TERM $(carrying "$session_mark") 2>/dev/null || true
     for _ in $(seq 300); do
-        [ -n "$(carrying "$own_mark")" ] || break
+        [ -n "$(carrying "$session_mark")" ] || break
         sleep 0.1
     done
     # shellcheck disable=SC2046
-    kill -KILL $(carrying "$own_mark") 2>/dev/null || true
+    kill -KILL $(carrying "$session_mark") 2>/dev/null || true
     wait "$session" 2>/dev/null || true
     exit "$1"
 }
