@@ -1,8 +1,7 @@
 #!/bin/bash
-# How the tools run Wine's 32-bit part, one row per case (docs/testing.md), on
-# a kernel that refuses 32-bit code: a private namespace where a binfmt_misc
-# handler that is no program takes i386 ELF files. Rows that need what cannot
-# be had here are skipped (see can): the test ends with 77 and says why.
+# How the tools run Wine's 32-bit part, one row per case (docs/testing.md), on a kernel that refuses 32-bit
+# code: a private namespace where a binfmt_misc handler that is no program takes i386 ELF files. Rows that
+# need what cannot be had here are skipped (see can): the test ends with 77 and says why.
 set -u
 # shellcheck source=checks.sh
 . "$(dirname "$0")/checks.sh"

@@ -1,9 +1,8 @@
 #!/bin/bash
-# interrupt_test.sh [fresh-machine]: Ctrl-C (to its process group) and SIGTERM
-# to the tools that start long-running work once a process of the name given
-# runs, one row per case (docs/testing.md). Each must end within 60 s with 130
-# or 143, leaving no process, mount or temporary file. With `fresh-machine`
-# (root, network, minutes), fresh-machine's and .ci/run's.
+# interrupt_test.sh [fresh-machine]: Ctrl-C (to its process group) and SIGTERM to the tools that start
+# long-running work once a process of the name given runs, one row per case (docs/testing.md). Each must end
+# within 60 s with 130 or 143, leaving no process, mount or temporary file. With `fresh-machine` (root,
+# network, minutes), fresh-machine's and .ci/run's.
 set -u
 unset DISPLAY
 # shellcheck source=checks.sh
@@ -26,8 +25,7 @@ stand_in "$work/own-session" "${start[@]}" 'setsid sleep 302 & wait'
 stand_in "$work/wine" "${start[@]}" '. tools/lib/display.sh' 'start_private_display "$TMPDIR/prefix"' \
     'tools/lib/wine-run "$TMPDIR/prefix" cmd /c exit 0'
 
-# "PID START" of each running process of this user's that carries the mark,
-# or descends from one that does.
+# "PID START" of each running process of this user's that carries the mark, or descends from one that does.
 started() {
     local marked
     marked=$(carrying "QUINDARELVOXEN_INTERRUPT_TEST=$mark")

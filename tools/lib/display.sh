@@ -1,8 +1,7 @@
-# Sourced by the tools. wine_session [ARGUMENT...], called from the tree's
-# root by a tool that runs Windows programs in one session, installs what is
-# missing and runs the tool again, supervised, as TOOL --inside ARGUMENT...,
-# in one namespace for all of Wine where 32-bit code is emulated; there it
-# returns, with a private display for the build's prefix, $prefix.
+# Sourced by the tools. wine_session [ARGUMENT...], called from the tree's root by a tool that runs Windows
+# programs in one session, installs what is missing and runs the tool again, supervised, as TOOL --inside
+# ARGUMENT..., in one namespace for all of Wine where 32-bit code is emulated; there it returns, with a
+# private display for the build's prefix, $prefix.
 wine_session() {
     tool=tools/$(basename "$0")
     if [ "${1:-}" != --inside ]; then
@@ -15,10 +14,9 @@ wine_session() {
     start_private_display "$prefix"
 }
 
-# start_private_display [PREFIX]: a private Xvfb, on the number that it picks,
-# which only a client with its cookie (in a folder of the caller's alone)
-# reaches; DISPLAY names it, and an EXIT trap stops it with PREFIX's Wine
-# server. One that does not start within 10 seconds ends the caller, saying why.
+# start_private_display [PREFIX]: a private Xvfb, on the number that it picks, which only a client with its
+# cookie (in a folder of the caller's alone) reaches; DISPLAY names it, and an EXIT trap stops it with
+# PREFIX's Wine server. One that does not start within 10 seconds ends the caller, saying why.
 start_private_display() {
     command -v Xvfb >/dev/null || { echo "$(basename "$0"): Xvfb is not installed (run tools/setup)" >&2; exit 127; }
     display_prefix=${1:-}

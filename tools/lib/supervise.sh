@@ -1,10 +1,8 @@
-# Sourced by the tools that start long-running work. supervise TOOL
-# [ARGUMENT...], called from the tree's root once nothing more can ask for a
-# password, runs TOOL again as a session of its own, whose status it exits
-# with; inside that session it returns at once. All that the tool starts,
-# whatever group or session it makes, inherits a mark in its environment, and
-# Ctrl-C or SIGTERM reaches the user's processes that carry it, namespaces
-# included. It waits with `wait`, which a signal interrupts.
+# Sourced by the tools that start long-running work. supervise TOOL [ARGUMENT...], called from the tree's root
+# once nothing more can ask for a password, runs TOOL again as a session of its own, whose status it exits
+# with; inside that session it returns at once. All that the tool starts, whatever group or session it makes,
+# inherits a mark in its environment, and Ctrl-C or SIGTERM reaches the user's processes that carry it,
+# namespaces included. It waits with `wait`, which a signal interrupts.
 supervise() {
     ! supervised || return 0
     trust_tmpdir
@@ -38,9 +36,8 @@ end_session() {
     exit "$1"
 }
 
-# The processes that this user runs (a setuid program that another starts
-# runs for that other) whose environment holds the line $1 (a zombie's holds
-# none): no other user's, whatever their environment says.
+# The processes that this user runs (a setuid program that another starts runs for that other) whose
+# environment holds the line $1 (a zombie's holds none): no other user's, whatever their environment says.
 carrying() {
     grep -l -s -E "^Uid:[[:space:]]+$(id -u)[[:space:]]" /proc/[0-9]*/status | sed 's|status$|environ|' |
         xargs -r grep -l -s -z -x "$1" | cut -d / -f 3
@@ -63,8 +60,7 @@ trust_tmpdir() {
     export TMPDIR="${trusted:-/tmp}"
 }
 
-# Makes INT and TERM end the calling shell through its EXIT trap, which dash
-# would otherwise skip.
+# Makes INT and TERM end the calling shell through its EXIT trap, which dash would otherwise skip.
 exit_on_signals() {
     trap 'exit 130' INT
     trap 'exit 143' TERM
